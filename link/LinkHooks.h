@@ -1,0 +1,20 @@
+#pragma once
+// Where the link thread hands what it learns to higher layers. Start-up sets
+// these before the thread starts; they are not changed afterwards. An unset
+// hook is simply skipped, so the link runs and tests on its own.
+
+#include <cstdint>
+#include <functional>
+
+namespace LinkHooks {
+
+// Raw 7-bit temperature code read from the board (records it in `actual`).
+extern std::function<void(uint8_t raw)> temperatureRead;
+// Raw 7-bit absorption code read from the board.
+extern std::function<void(uint8_t raw)> absorptionRead;
+// Board error code, for the error manager.
+extern std::function<void(uint8_t code)> errorCodeRead;
+// A version reply arrived: store the mains setting again.
+extern std::function<void()> storeMainsSetting;
+
+} // namespace LinkHooks

@@ -1,0 +1,20 @@
+#pragma once
+// Crash-safe file replacement: the board may lose power at any moment, so a
+// stored file is never rewritten in place. The new content goes to a
+// temporary file in the same folder, is forced to storage, and is renamed
+// over the old file; the folder is then synced so the rename itself survives.
+// After a power cut the file holds either the old or the new content.
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Returns false (and a reason in `error`, if given) when the file could not
+// be replaced; the old content is then untouched.
+bool writeFileAtomic(const std::string &path, const void *data, std::size_t size,
+                     std::string *error = nullptr);
+bool writeFileAtomic(const std::string &path, const std::string &content,
+                     std::string *error = nullptr);
+
+} // namespace platform
