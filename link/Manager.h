@@ -1,0 +1,48 @@
+#pragma once
+// Base of the worker threads (serial link, TCP, UDP). The graphical thread
+// steers a worker only through its status word; the worker loop reads it on
+// every pass and acts on it.
+
+#include <atomic>
+#include <cstdint>
+#include <pthread.h>
+#include <string>
+
+class Manager
+{
+public:
+    enum Status { FirstWait = 0, Init = 1, Idle = 2, Working = 3, Exit = 4 };
+
+    Manager(void *(*threadFunction)(void *), int usecSleep);
+    virtual ~Manager();
+    Manager(const Manager &) = delete;
+    Manager &operator=(const Manager &) = delete;
+
+    void start();
+    void stop();
+    void kill();
+    void cancel();
+    bool checkThreadAlive();
+    bool checkWachdog();
+    bool resumeThread(void *(*threadFunction)(void *));
+    Status getStatus() const { return _status; }
+
+    // Waits for the worker to end after kill(); for tests and tools, since the
+    // program itself never shuts its workers down.
+    void join();
+
+protected:
+    // Worker side: record a completed pass for the watchdog.
+    void markCycle();
+
+    int _usec_sleep;
+    std::string _error;
+    bool _connectionStart = false;
+    std::atomic<uint32_t> _last_cicle_execution{0};
+    pthread_t _runThread{};
+    std::atomic<Status> _status{FirstWait};
+
+private:
+    bool threadCreated = false;
+    bool joined = false;
+};
