@@ -20,3 +20,27 @@ extern RecipeElementList *recipesCuttingList;
 // Creates the three recipe lists (if not yet there) and loads them.
 void createRecipeLists();
 // ===== end of work programs and recipe index lists ===============================
+
+// ===== User settings, life counters and beaker registry ==========================
+#include <atomic>
+#include <string>
+
+class UserSettings;
+class WorkingTimer;
+
+// The operator's preferences (data/UserSettings.h); load() at start-up.
+extern UserSettings settings;
+// The machine's life counters (data/WorkingTimer.h); load() at start-up.
+extern WorkingTimer machineLife;
+
+// Start-up's builder mode and machine serial number. They live here because the
+// stored data depends on them: the user settings file is not written in
+// builder mode, and the counters export carries the serial number.
+extern std::atomic<bool> costructorEnable;
+extern std::string serialNumber;
+
+// Plugs the serial link thread's hooks (mains setting, temperature and
+// absorption samples) and the work programs' hooks into the objects above.
+// Start-up calls it once before the link thread starts.
+void connectLinkHooks();
+// ===== end of user settings, life counters and beaker registry ===================
