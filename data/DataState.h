@@ -3,6 +3,7 @@
 // (statically or at start-up) and never freed; the screens, the serial link
 // thread and the remote interpreter share them without locks.
 
+class QString;
 class WorkSettings;
 class RecipeElementList;
 
@@ -19,6 +20,9 @@ extern RecipeElementList *recipesCuttingList;
 
 // Creates the three recipe lists (if not yet there) and loads them.
 void createRecipeLists();
+// The list of a function folder ("milling", "whipping", "cutting"); null for
+// any other folder or before createRecipeLists().
+RecipeElementList *recipeListForFolder(const QString &folder);
 // ===== end of work programs and recipe index lists ===============================
 
 // ===== User settings, life counters and beaker registry ==========================
