@@ -1,0 +1,137 @@
+#pragma once
+// The controller board as the program sees it: machine state, the answers to
+// every board command and request, the work and cleaning runs, and the
+// firmware loader.
+
+#include "link/ByteUtils.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace boardsim {
+
+struct MachineState
+{
+    // Lid: three sensors. The program's start checks read the machineOpen
+    // bit as "lid in its closed position", so a closed lid sets it.
+    bool closeOk = true;      // machineCloseOk: closing confirmed
+    bool lidSensor = true;    // machineOpen bit
+    bool open45 = false;      // machineOpen45
+    bool gasket = true;       // oringPresence
+    bool glass = true;        // glassPresence
+    bool glassBig = false;    // glassBigPresence
+    bool ready = true;        // machineReady
+    bool working = false;
+    uint8_t step = 0;         // 0..127
+    bool milling = false;     // millingOn
+    bool fullGlass = false;
+    bool hard = false;        // hardContent
+    uint8_t error = 0;        // error code; hardwareMachineError while non-zero
+    uint8_t temperature = 60; // 7-bit codes
+    uint8_t absorption = 20;
+    uint16_t sensors = 0;     // bits 0-6 and 8-14
+    uint16_t position = 0;    // axis position in millimetres, 0..32767
+    uint8_t bladeMount = 127; // 127 = blade mounted
+    uint16_t residual = 0;    // 0..16383
+    uint8_t fwMajor = 2, fwMinor = 0, fwPatch = 5;
+    int volts = 230;
+    int hz = 50;
+    bool noFirmware = false;
+    bool releaseA = false;    // cutRelease_flag_a
+    bool releaseB = false;    // cutRelease_flag_b
+    bool purge = false;       // air duct purge on
+};
+
+class Board
+{
+public:
+    enum class RunKind { None, Work, Cleaning };
+    enum class LoaderEntry { Ok, Bad, Silent };
+
+    MachineState s;
+
+    // Run timing: one step every second divided by this factor.
+    double speed = 1.0;
+
+    // Loader behaviour.
+    LoaderEntry loaderEntry = LoaderEntry::Ok;
+    int loaderNackLine = 0; // 1-based line of a transfer to refuse, 0 none
+    int loaderDropLine = 0; // 1-based line to leave unanswered, 0 none
+
+    static ByteVector ack();
+    static ByteVector refusal();
+
+    // Every valid frame passes here first, answered or not: the axis
+    // position request comes in pairs and the board keeps count.
+    void received(uint8_t code);
+
+    // Carries out one command or request (checksum already verified) and
+    // returns the reply frame; an empty result means no reply.
+    ByteVector handle(uint8_t code, const ByteVector &payload, int64_t nowUs);
+
+    ByteVector statusReply() const;
+    uint8_t statusByte1() const;
+    uint8_t statusByte2() const;
+
+    // Runs.
+    void advance(int64_t nowUs);
+    int64_t deadline() const; // next step time, or -1
+    bool runActive() const { return run.kind != RunKind::None; }
+    RunKind runKind() const { return run.kind; }
+    int runTotal() const { return run.total; }
+    // Ends the run; `interrupted` leaves the steps not done as residual.
+    void endRun(bool interrupted);
+    void setStep(uint8_t step);
+    void setError(uint8_t code);
+    bool programLoaded() const { return millingLoaded && emulsionLoaded; }
+    // Why the machine cannot start a run now, or empty.
+    std::string startBlocker() const;
+
+    // Loader.
+    bool loaderActive() const { return loader; }
+    // Answer to the update command (F3 30 30 FC); may be empty.
+    ByteVector enterLoader();
+    void leaveLoader() { loader = false; }
+    // Answer to one loader frame; `malformed` when its framing was broken.
+    ByteVector loaderLine(const ByteVector &record, bool malformed);
+    int loaderLines() const { return lines; }
+    const std::vector<ByteVector> &records() const { return recordList; }
+
+    static ByteVector loaderAck() { return {0x0F, 0xAA, 0x04}; }
+    static ByteVector loaderNack() { return {0x0F, 0x55, 0x04}; }
+    static ByteVector loaderEntered() { return {0x0F, 0xBB, 0x04}; }
+
+private:
+    struct Run
+    {
+        RunKind kind = RunKind::None;
+        int tick = 0;
+        int total = 0;
+        int millingTicks = 0;
+        int64_t nextUs = -1;
+    };
+
+    int64_t periodUs() const;
+    void startRun(RunKind kind, int total, int millingTicks, int64_t nowUs);
+    bool heldAtStart() const;
+    int workSteps() const;
+    int activeMillingSteps() const;
+
+    Run run;
+    bool axisSecondDue = false;
+    bool axisSecond = false;
+
+    bool millingLoaded = false;
+    bool emulsionLoaded = false;
+    ByteVector millingBytes;
+    ByteVector emulsionBytes;
+    uint8_t repetition = 0;
+    bool rework = false;
+
+    bool loader = false;
+    int lines = 0;
+    std::vector<ByteVector> recordList;
+};
+
+} // namespace boardsim
