@@ -36,11 +36,20 @@ RecipeElementList *recipeListForFolder(const QString &folder)
 // ===== end of work programs and recipe index lists ===============================
 
 // ===== User settings, life counters and beaker registry ==========================
+#include "data/GlassElement.h"
+#include "data/GlassElementsList.h"
 #include "data/UserSettings.h"
 #include "data/WorkingTimer.h"
 
 UserSettings settings;
 WorkingTimer machineLife;
+
+namespace {
+GlassElementsList registry;
+GlassElement selectedGlass;
+} // namespace
+GlassElementsList *glassList = &registry;
+GlassElement *actualSelectedGlass = &selectedGlass;
 
 std::atomic<bool> costructorEnable{false};
 std::string serialNumber;

@@ -31,11 +31,18 @@ RecipeElementList *recipeListForFolder(const QString &folder);
 
 class UserSettings;
 class WorkingTimer;
+class GlassElementsList;
+class GlassElement;
 
 // The operator's preferences (data/UserSettings.h); load() at start-up.
 extern UserSettings settings;
 // The machine's life counters (data/WorkingTimer.h); load() at start-up.
 extern WorkingTimer machineLife;
+// The beaker registry (data/GlassElementsList.h); Load() at start-up. It
+// exists before main runs and is never null.
+extern GlassElementsList *glassList;
+// The beaker the remote application selected (data/GlassElement.h).
+extern GlassElement *actualSelectedGlass;
 
 // Start-up's builder mode and machine serial number. They live here because the
 // stored data depends on them: the user settings file is not written in
@@ -44,7 +51,8 @@ extern std::atomic<bool> costructorEnable;
 extern std::string serialNumber;
 
 // Plugs the serial link thread's hooks (mains setting, temperature and
-// absorption samples) and the work programs' hooks into the objects above.
-// Start-up calls it once before the link thread starts.
+// absorption samples) and the work programs' hooks (maxima for the life
+// counters, the registry's last change for the database time) into the
+// objects above. Start-up calls it once before the link thread starts.
 void connectLinkHooks();
 // ===== end of user settings, life counters and beaker registry ===================

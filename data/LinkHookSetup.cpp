@@ -1,5 +1,6 @@
 #include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/GlassElementsList.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
@@ -22,4 +23,7 @@ void connectLinkHooks()
     };
     DataHooks::maxTemperature = [](double celsius) { machineLife.addMaxTemperature(celsius); };
     DataHooks::maxAbsorption = [](double absorption) { machineLife.addMaxAbsorption(absorption); };
+
+    // The beaker registry's newest change is part of the database time.
+    DataHooks::glassLastUpdate = []() -> uint32_t { return glassList ? glassList->getLastUpdate() : 0; };
 }
