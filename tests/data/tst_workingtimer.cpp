@@ -6,7 +6,10 @@
 
 #include "data/DataState.h"
 #include "data/SystemCommand.h"
+#include "data/Tables.h"
+#include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
+#include "link/LinkHooks.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 
@@ -349,6 +352,27 @@ private slots:
         QVERIFY(log.contains("WorkingTimer -> MAX TEMP RILEVATA!!!"));
         w.addMaxAbsorption(3.0);
         QCOMPARE(w.getMaxAbsorption(), 3.0);
+    }
+
+    void linkSamplesReachTheRunningProgramAndTheMaxima()
+    {
+        TempRoot root;
+        connectLinkHooks();
+        machineLife.load();
+        machineLife.resetCounter(2);
+        machineLife.resetCounter(3);
+        // A hotter sample than any before becomes the stored maximum.
+        temperatureConversionTable[100] = 61.5;
+        absorptionConversionTable[90] = 7.25;
+        LinkHooks::temperatureRead(100);
+        LinkHooks::absorptionRead(90);
+        QCOMPARE(actual->temperatureActual, 61.5);
+        QCOMPARE(actual->absorptionActual, 7.25);
+        QCOMPARE(machineLife.getMaxTemperature(), 61.5);
+        QCOMPARE(machineLife.getMaxAbsorption(), 7.25);
+        temperatureConversionTable[101] = 20.0;
+        LinkHooks::temperatureRead(101);
+        QCOMPARE(machineLife.getMaxTemperature(), 61.5);
     }
 
     void informationLinesAndExport()
