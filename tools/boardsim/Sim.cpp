@@ -118,7 +118,10 @@ void Sim::onBoardFrame(const ByteVector &frame, int64_t nowUs)
 
 void Sim::onLoaderFrame(const ByteVector &bytes, bool malformed, int64_t nowUs)
 {
-    ByteVector frame{0x0F, 0x0F};
+    ByteVector frame;
+    frame.reserve(bytes.size() + 5);
+    frame.push_back(0x0F);
+    frame.push_back(0x0F);
     frame.insert(frame.end(), bytes.begin(), bytes.end());
     if (!malformed)
         frame.insert(frame.end(), {0x04, 0x04, 0x00});
