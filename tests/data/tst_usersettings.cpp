@@ -369,6 +369,38 @@ private slots:
         QVERIFY(!QFile::exists(root.path("/home/root/wifi.conf")));
         QVERIFY(s.createWifiConfig(QString(), QString(), 0)); // already gone
     }
+
+    void restoreRewritesTheBlockAndPointsTheInterfaceAtIt()
+    {
+        TempRoot root;
+        // A stand-in for the wireless tool that records its arguments, one a line.
+        QVERIFY(root.mkpath("/bin"));
+        const QString tool = root.path("/bin/iwconfig");
+        QVERIFY(root.writeFile("/bin/iwconfig",
+                               "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args\"\n"));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", root.path("/bin").toLocal8Bit() + ":" + savedPath);
+
+        UserSettings s;
+        s.setWifiEssid("Bar; rm -rf x");
+        s.setWifiAutentication(1);
+        s.setWifiKey("abcde");
+        QVERIFY(s.restorePreviousConfiguration());
+        QCOMPARE(root.readFile("/bin/iwconfig.args"), QByteArray("wlan0\nessid\nBar; rm -rf x\nkey\ns:abcde\n"));
+        QCOMPARE(root.readFile("/home/root/wifi.conf"),
+                 QByteArray("network={\n\tssid=\"Bar; rm -rf x\"\n\tkey_mgmt=NONE\n"
+                            "\twep_key0=\"abcde\"\n\twep_tx_keyidx=0\n}"));
+
+        // Forgotten network: the block goes and the interface leaves its network.
+        s.setWifiEssid(QString());
+        s.setWifiAutentication(0);
+        s.setWifiKey(QString());
+        QVERIFY(s.restorePreviousConfiguration());
+        QCOMPARE(root.readFile("/bin/iwconfig.args"), QByteArray("wlan0\nessid\noff\n"));
+        QVERIFY(!QFile::exists(root.path("/home/root/wifi.conf")));
+        qputenv("PATH", savedPath);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUserSettings)
