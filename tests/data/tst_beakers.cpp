@@ -104,7 +104,6 @@ private slots:
     {
         QFETCH(QString, code);
         QFETCH(bool, valid);
-        QCOMPARE(code.size() == 9 || !valid, true);
         GlassElement g;
         QVERIFY(g.setGlassCode("ZZ.999999"));
         QCOMPARE(g.setGlassCode(code), valid);

@@ -51,19 +51,6 @@ private slots:
         SettingsHooks::currentLanguageFile = nullptr;
     }
 
-    void newObjectHasDocumentedDefaults()
-    {
-        UserSettings s;
-        QCOMPARE(s.getLanguage(), QStringLiteral("inglese_en"));
-        QCOMPARE(s.getScreenSaverTime(), 30);
-        QCOMPARE(int(s.getBrightness()), 50);
-        QCOMPARE(int(s.getDefaultChoise(1)), 1);
-        QCOMPARE(int(s.getDefaultChoise(2)), 1);
-        QCOMPARE(int(s.getDefaultChoise(3)), 1);
-        QVERIFY(!s.isWifiSet());
-        QVERIFY(!s.isFileFound());
-    }
-
     void fileWithOnlyFirstGroupLoadsWithDefaultsForTheRest()
     {
         TempRoot root;
