@@ -4,18 +4,39 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <unistd.h>
 
 Manager::Manager(void *(*threadFunction)(void *), int usecSleep) : _usec_sleep(usecSleep)
 {
     _status = FirstWait;
     _last_cicle_execution = static_cast<uint32_t>(std::time(nullptr));
-    const int rc = pthread_create(&_runThread, nullptr, threadFunction, this);
+    if (!createThread(threadFunction))
+        std::exit(-1);
+}
+
+void *Manager::trampoline(void *arg)
+{
+    auto *self = static_cast<Manager *>(arg);
+    while (self->_status == FirstWait)
+        usleep(static_cast<useconds_t>(self->_usec_sleep > 1000 ? self->_usec_sleep : 1000));
+    if (self->_status == Exit)
+        return nullptr;
+    return self->body(arg);
+}
+
+bool Manager::createThread(void *(*threadFunction)(void *))
+{
+    body = threadFunction;
+    const int rc = pthread_create(&_runThread, nullptr, &Manager::trampoline, this);
     if (rc != 0) {
         std::printf("Error:unable to create thread,%d\n", rc);
         std::fflush(stdout);
-        std::exit(-1);
+        threadCreated = false;
+        return false;
     }
     threadCreated = true;
+    joined = false;
+    return true;
 }
 
 Manager::~Manager()
@@ -78,16 +99,7 @@ bool Manager::resumeThread(void *(*threadFunction)(void *))
         join();
     }
     _status = FirstWait;
-    const int rc = pthread_create(&_runThread, nullptr, threadFunction, this);
-    if (rc != 0) {
-        std::printf("Error:unable to create thread,%d\n", rc);
-        std::fflush(stdout);
-        threadCreated = false;
-        return false;
-    }
-    threadCreated = true;
-    joined = false;
-    return true;
+    return createThread(threadFunction);
 }
 
 void Manager::markCycle()

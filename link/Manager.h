@@ -43,6 +43,12 @@ protected:
     std::atomic<Status> _status{FirstWait};
 
 private:
+    // Runs in the new thread: holds back the worker body until start() (or
+    // kill()), so the body never sees a half-constructed derived object.
+    static void *trampoline(void *arg);
+    bool createThread(void *(*threadFunction)(void *));
+
+    void *(*body)(void *) = nullptr;
     bool threadCreated = false;
     bool joined = false;
 };
