@@ -2,6 +2,9 @@
 // link on its own and prints the exchange log, so the board can be watched
 // being polled.
 
+#include "data/DataState.h"
+#include "data/UserSettings.h"
+#include "data/WorkingTimer.h"
 #include "link/ProtocolConversion.h"
 #include "link/SerialThreadComunication.h"
 #include "link/SharedState.h"
@@ -42,13 +45,18 @@ int main(int argc, char *argv[])
     resetStateVar();
     platform::debugLine("frostpanel " + swVersion + " - board on " + platform::serialDevice());
 
+    machineLife.load();
+    settings.load();
+    connectLinkHooks();
+
     auto *serial = new SerialThreadComunication(10000);
     serial->start();
 
     // As at start-up: the mains frequency goes out three seconds after the
     // start, and the board's firmware version is asked for.
     QTimer::singleShot(3000, [] {
-        queueCommand(BoardCmd::MainsFrequency, {5});
+        const uint8_t hz = settings.getHz().toInt() == 60 ? 6 : 5;
+        queueCommand(BoardCmd::MainsFrequency, {hz});
         queueCommand(BoardCmd::Version);
     });
 
