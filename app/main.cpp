@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 
     resetStateVar();
-    platform::debugLine("frostpanel " + swVersion + " - board on " + platform::serialDevice());
+    platform::debugLine("frostpanel " + swVersion.get() + " - board on " + platform::serialDevice());
 
     machineLife.load();
     settings.load();

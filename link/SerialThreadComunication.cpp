@@ -211,7 +211,7 @@ void SerialThreadComunication::decodeVersion(const ByteVector &r, const ByteVect
     platform::debugLine(" serial Thread comunication : lettura HzVoltage dalla versione fw");
     std::string mains;
     if ((r[1] & 0x0F) == 1) {
-        mains = _110Voltage;
+        mains = _110Voltage.get();
         platform::debugLine("     --> 110V");
     } else {
         mains = "230V ";
@@ -236,7 +236,7 @@ void SerialThreadComunication::decodeVersion(const ByteVector &r, const ByteVect
 
 std::string versionFileText()
 {
-    return "SW: " + swVersion + " - FW: " + fwVersion.get() + " - " + fwFrequency.get();
+    return "SW: " + swVersion.get() + " - FW: " + fwVersion.get() + " - " + fwFrequency.get();
 }
 
 void SerialThreadComunication::statusPoll(SerialCom &port, int &phase)

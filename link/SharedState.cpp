@@ -51,8 +51,8 @@ std::atomic<bool> comunicationErrorDisplayed{false};
 
 GuardedString fwVersion;
 GuardedString fwFrequency;
-const std::string _110Voltage = "110V";
-const std::string swVersion = "1.01.01";
+GuardedString _110Voltage{"110V"};
+GuardedString swVersion{"1.01.01"};
 std::atomic<bool> fwUpdateStarted{false};
 std::atomic<bool> forceFwUpdate{false};
 std::atomic<bool> forceFwUpdateSend{false};

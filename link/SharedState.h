@@ -105,8 +105,8 @@ extern std::atomic<bool> comunicationErrorDisplayed;
 // ---- firmware and mains --------------------------------------------------------
 extern GuardedString fwVersion;
 extern GuardedString fwFrequency;
-extern const std::string _110Voltage;
-extern const std::string swVersion;
+extern GuardedString _110Voltage; // read from a file at start-up
+extern GuardedString swVersion;   // read from a file at start-up
 extern std::atomic<bool> fwUpdateStarted;
 extern std::atomic<bool> forceFwUpdate;
 extern std::atomic<bool> forceFwUpdateSend;
