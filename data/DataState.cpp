@@ -52,5 +52,5 @@ GlassElementsList *glassList = &registry;
 GlassElement *actualSelectedGlass = &selectedGlass;
 
 std::atomic<bool> costructorEnable{false};
-std::string serialNumber;
+GuardedString serialNumber;
 // ===== end of user settings, life counters and beaker registry ===================

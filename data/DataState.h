@@ -26,6 +26,8 @@ RecipeElementList *recipeListForFolder(const QString &folder);
 // ===== end of work programs and recipe index lists ===============================
 
 // ===== User settings, life counters and beaker registry ==========================
+#include "link/SharedState.h"
+
 #include <atomic>
 #include <string>
 
@@ -48,7 +50,7 @@ extern GlassElement *actualSelectedGlass;
 // stored data depends on them: the user settings file is not written in
 // builder mode, and the counters export carries the serial number.
 extern std::atomic<bool> costructorEnable;
-extern std::string serialNumber;
+extern GuardedString serialNumber; // written by the settings screen, read by the TCP thread
 
 // Plugs the serial link thread's hooks (mains setting, temperature and
 // absorption samples) and the work programs' hooks (maxima for the life

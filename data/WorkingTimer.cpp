@@ -452,7 +452,7 @@ bool WorkingTimer::listInfoToCSV() const
     const QString day = QDateTime::fromSecsSinceEpoch(platform::nowSeconds()).toString(QStringLiteral("yyyy-MM-dd"));
     const std::string path = platform::path("/mnt/usb-memory/system_state_" + day.toStdString() + ".csv");
     QByteArray content = "SYSTEM STATE\n";
-    content += "SN: " + QByteArray::fromStdString(serialNumber) + "\n";
+    content += "SN: " + QByteArray::fromStdString(serialNumber.get()) + "\n";
     content += "Name;Info\n";
     for (const auto &row : infoRows()) {
         // The screen's names end in ": "; a CSV cell does not need it.

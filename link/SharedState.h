@@ -41,6 +41,7 @@ public:
     }
     operator std::string() const { return get(); }
     bool empty() const { return get().empty(); }
+    void clear() { set(std::string()); }
 
 private:
     mutable std::mutex m;
