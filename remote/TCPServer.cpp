@@ -134,17 +134,17 @@ ByteVector TCPServer::getMessage(bool flag)
             return ByteVector();
         }
         if (read_size == 0) {
+            platform::debugLine("client disconnect");
             clientClose(flag);
             notDataCounter = 0;
-            platform::debugLine("client disconnect");
             return ByteVector();
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             // Reset by the peer or similar: the connection is gone.
             std::printf("%d\n", errno);
             std::fflush(stdout);
-            clientClose(flag);
             platform::debugLine("client disconnect");
+            clientClose(flag);
             return ByteVector();
         }
     }
@@ -153,9 +153,9 @@ ByteVector TCPServer::getMessage(bool flag)
     const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now()
                                                                               - lastActivity);
     if (silent.count() >= kSilenceMs) {
+        platform::debugLine("not recive data Countermax");
         clientClose(flag);
         notDataCounter = 0;
-        platform::debugLine("not recive data Countermax");
     }
     return ByteVector();
 }
@@ -174,6 +174,7 @@ int TCPServer::sendResponse(const ByteVector &bytes)
             continue;
         if (n < 1) {
             send_size = static_cast<int>(n);
+            platform::debugLine(std::string("answer not sent: ") + std::strerror(errno));
             clientClose(true);
             return 2;
         }

@@ -7,6 +7,7 @@
 #include "data/DataState.h"
 #include "data/GlassElementsList.h"
 #include "data/RecipeElementList.h"
+#include "data/WorkSettings.h"
 
 #include "TempRoot.h"
 
@@ -76,8 +77,14 @@ ByteVector bytes(std::initializer_list<int> values)
     return out;
 }
 
+// The program `actual` points at before any remote start: remote starts
+// repoint it and the program never frees it, so it stays referenced here.
+WorkSettings *initialProgram = nullptr;
+
 Server::Server() : root(std::make_unique<TempRoot>())
 {
+    if (!initialProgram)
+        initialProgram = actual;
     tcpPort = freePort(false);
     udpPort = freePort(true);
     qputenv("FROSTPANEL_TCP_PORT", QByteArray::number(tcpPort));

@@ -51,6 +51,11 @@ private:
 };
 
 ByteVector frame(const ByteVector &payload);
+inline ByteVector operator+(ByteVector a, const ByteVector &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 ByteVector bytes(std::initializer_list<int> values);
 
 class Server
