@@ -27,7 +27,8 @@ extern std::atomic<uint8_t> tcpRecipeType;
 // What loading the serial number gives when none is stored.
 constexpr const char kPlaceholderSerialNumber[] = "QKTVMRBXWLD";
 
-// The cipher key of the remote protocol: the machine's serial number, or the
-// placeholder when it is empty (an empty key would leave frames unciphered
+// The cipher key of the remote protocol: the machine's serial number
+// (`serialNumber`, data/DataState.h, where the stored data also needs it), or
+// the placeholder when it is empty (an empty key would leave frames unciphered
 // and the cipher without an end).
 std::string remoteCipherKey();

@@ -99,7 +99,7 @@ Server::Server() : root(std::make_unique<TempRoot>())
     connectLinkHooks();
     createRecipeLists();
     glassList->Load();
-    serialNumber.clear();
+    serialNumber = std::string();
     wifiConnect = true;
 }
 

@@ -80,12 +80,12 @@ private slots:
         const ByteVector p = bytes({0x01, 0x02});
         QCOMPARE(ProtocolTCP::EncryptDecryptMsg(p, ""), ProtocolTCP::EncryptDecryptMsg(p, kPlaceholderSerialNumber));
 
-        serialNumber.clear();
+        serialNumber = std::string();
         QCOMPARE(remoteCipherKey(), std::string(kPlaceholderSerialNumber));
         QCOMPARE(ProtocolTCP::EncryptDecryptMsg(p), ProtocolTCP::EncryptDecryptMsg(p, kPlaceholderSerialNumber));
-        serialNumber = "SN-42";
+        serialNumber = std::string("SN-42");
         QCOMPARE(ProtocolTCP::EncryptDecryptMsg(p), ProtocolTCP::EncryptDecryptMsg(p, "SN-42"));
-        serialNumber.clear();
+        serialNumber = std::string();
     }
 
     void openingQuirks()
