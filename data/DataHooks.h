@@ -15,7 +15,8 @@ extern std::function<void(double celsius)> maxTemperature;
 extern std::function<void(double absorption)> maxAbsorption;
 
 // Rebuild a function's presets from its CSV file; used when a preset file
-// cannot be opened (initMillingDefaultSettings() and friends).
+// cannot be opened. Set from the start to initMillingDefaultSettings() and
+// friends (data/Presets.h).
 extern std::function<void()> initMillingDefaultSettings;
 extern std::function<void()> initCuttingDefaultSettings;
 extern std::function<void()> initWhippingDefaultSettings;

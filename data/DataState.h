@@ -58,3 +58,44 @@ extern GuardedString serialNumber; // written by the settings screen, read by th
 // objects above. Start-up calls it once before the link thread starts.
 void connectLinkHooks();
 // ===== end of user settings, life counters and beaker registry ===================
+
+// ===== Presets, limit maps and the built-in programs =============================
+#include <QList>
+#include <QMap>
+
+#include <cstdint>
+
+// The nine presets: each function at three strengths. Built from the function's
+// CSV file (data/Presets.h), then overridden by what the operator stored.
+extern WorkSettings *frostizing_soft;
+extern WorkSettings *frostizing_medium;
+extern WorkSettings *frostizing_hard;
+extern WorkSettings *cutting_soft;
+extern WorkSettings *cutting_medium;
+extern WorkSettings *cutting_hard;
+extern WorkSettings *whipping_soft;
+extern WorkSettings *whipping_medium;
+extern WorkSettings *whipping_hard;
+// Template copied into a new recipe, and the built-in cleaning program.
+extern WorkSettings *add_new;
+extern WorkSettings *cleaning;
+// Further program slots; they keep their construction values.
+extern WorkSettings *fast_clean;
+extern WorkSettings *standard_clean;
+extern WorkSettings *dummy;
+
+// Per function: cut speed index -> immersion speed indexes it must not be
+// combined with (from the tail of the preset CSV file).
+extern QMap<uint8_t, QList<uint8_t>> frostizing_not_allow_setting;
+extern QMap<uint8_t, QList<uint8_t>> cutting_not_allow_setting;
+extern QMap<uint8_t, QList<uint8_t>> whipping_not_allow_setting;
+// Per function: key -> value pairs of the limit file, read back through
+// checkDangerousSetting().
+extern QMap<uint8_t, uint8_t> frostizing_danegrous_settings;
+extern QMap<uint8_t, uint8_t> cutting_danegrous_settings;
+extern QMap<uint8_t, uint8_t> whipping_danegrous_settings;
+
+// Unit of the portion quantities on the screens: 1 grams, 2 ounces, 0 until
+// the extra settings file says otherwise.
+extern int portionMeasureUnit;
+// ===== end of presets, limit maps and the built-in programs ======================
