@@ -351,7 +351,8 @@ void loadExtraSettings()
     QByteArray content;
     if (!readSmallFile(platform::path("/home/root/extra_settings"), 4096, content))
         return;
-    QByteArray first = content.left(content.indexOf('\n'));
+    const int end = content.indexOf('\n');
+    QByteArray first = end < 0 ? content : content.left(end);
     if (first.endsWith('\r'))
         first.chop(1);
     if (first == "g")
