@@ -1,0 +1,8 @@
+# The remote protocol's fuzz target, built with clang in its own folder and run
+# for about 30 seconds on the seed corpus (tools/fuzz-remote.sh).
+find_program(FROSTPANEL_CLANGXX clang++)
+if(FROSTPANEL_CLANGXX)
+    add_test(NAME remote_fuzz
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/fuzz-remote.sh ${CMAKE_BINARY_DIR}/fuzz-remote 30)
+    set_tests_properties(remote_fuzz PROPERTIES TIMEOUT 1200)
+endif()

@@ -1,0 +1,832 @@
+// frostpanel-remote: service client of a machine's remote protocol.
+
+#include "Records.h"
+
+#include "remote/ProtocolTCP.h"
+#include "remote/RemoteClient.h"
+#include "remote/RemoteState.h"
+
+#include "platform/paths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+// Exit codes.
+enum Exit {
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitUnreachable = 2, // no connection, connection lost, or no answer in time
+    ExitRefused = 3,     // the machine refused the request
+    ExitBadAnswer = 4,   // the answer does not check out or cannot be read
+    ExitLocal = 5,       // a local file could not be written
+};
+
+const char kUsage[] = R"(usage: frostpanel-remote [options] COMMAND [arguments]
+
+Service client of a machine's remote protocol (TCP, port 4444; discovery over
+UDP, port 8888).
+
+Options:
+  -H, --host HOST        the machine (or the discovery target); also FROSTPANEL_REMOTE_HOST
+  -p, --port PORT        TCP port (UDP port for discover)
+  -s, --serial NUMBER    the machine's serial number, the key of the protocol;
+                         also FROSTPANEL_REMOTE_SERIAL; default: the placeholder
+                         a machine without a stored serial number uses
+  -u, --user NAME        who makes the change, recorded by the machine (default: $USER)
+  -t, --timeout SECONDS  wait for each answer at most this long (default 5)
+      --seen TIME        update time last seen, for changes (default: read it first)
+      --template CODE    recipe create: stored recipe to start from (default: the medium preset)
+      --source CODE      recipe update: stored recipe whose settings are copied
+      --min-stock N      recipe create/update: minimum stock (0-255)
+      --reference-glass N  recipe create/update: reference beaker type
+
+Commands:
+  discover                             list machines answering a UDP probe
+                                       (broadcast, or to --host)
+  ping                                 test the connection
+  time                                 the machine's database time
+  recipes changed|deleted [SINCE]      recipes changed or deleted since a time
+  beakers changed|deleted [SINCE]      beakers changed or deleted since a time
+  recipe get TYPE CODE                 one recipe with its ingredients, as JSON
+  recipe create TYPE NAME
+  recipe update TYPE CODE NAME
+  recipe delete TYPE CODE
+  ingredient add TYPE CODE NAME QUANTITY
+  ingredient update TYPE CODE INDEX NAME QUANTITY
+  ingredient delete TYPE CODE INDEX
+  ingredient clear TYPE CODE
+  beaker get CODE                      one beaker, as JSON
+  beaker create CODE SIZE DEADLINE RECIPE-TYPE RECIPE-CODE
+  beaker update CODE DEADLINE RECIPE-TYPE RECIPE-CODE
+  beaker delete CODE
+  export DIR                           every recipe and beaker into JSON files under DIR
+
+TYPE is 1/milling (frostizing), 2/cutting or 3/whipping. SIZE is 1 (small) or
+2 (big). Times (SINCE, DEADLINE, --seen) are seconds since the epoch, an ISO
+date such as 2025-03-01T12:00:00Z, or +N with a unit s, m, h or d from now.
+
+Exit codes: 0 done; 1 usage; 2 machine unreachable or no answer; 3 refused
+by the machine; 4 answer not understood (wrong serial number?); 5 local file
+error.
+)";
+
+struct Options
+{
+    QString host;
+    int port = -1;
+    std::string serial;
+    std::string user;
+    int timeoutMs = 5000;
+    QString seen;
+    QString templateCode;
+    QString source;
+    int minStock = -1;
+    int referenceGlass = -1;
+    QStringList args;
+};
+
+class Failure
+{
+public:
+    Failure(int code, QString message) : code(code), message(std::move(message)) {}
+    int code;
+    QString message;
+};
+
+[[noreturn]] void fail(int code, const QString &message)
+{
+    throw Failure(code, message);
+}
+
+[[noreturn]] void usage(const QString &message)
+{
+    fail(ExitUsage, message + "\n(frostpanel-remote --help lists the commands)");
+}
+
+void out(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void warn(const QString &line)
+{
+    std::fputs(("frostpanel-remote: " + line).toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+}
+
+uint32_t parseNumber(const QString &text, const char *what, uint32_t max = 0xFFFFFFFFu)
+{
+    bool ok = false;
+    const qulonglong v = text.trimmed().toULongLong(&ok);
+    if (!ok || v > max)
+        usage(QString("%1: not a number from 0 to %2: \"%3\"").arg(what).arg(max).arg(text));
+    return static_cast<uint32_t>(v);
+}
+
+uint32_t parseTime(const QString &text, const char *what)
+{
+    const QString t = text.trimmed();
+    if (t.startsWith('+') && t.size() > 2) {
+        const QChar unit = t.back();
+        const std::map<QChar, qint64> units{{'s', 1}, {'m', 60}, {'h', 3600}, {'d', 86400}};
+        auto u = units.find(unit);
+        if (u != units.end()) {
+            const qint64 v = qint64(parseNumber(t.mid(1, t.size() - 2), what)) * u->second
+                             + QDateTime::currentSecsSinceEpoch();
+            if (v > 0xFFFFFFFFLL)
+                usage(QString("%1: too far ahead: \"%2\"").arg(what, text));
+            return static_cast<uint32_t>(v);
+        }
+    }
+    bool isNumber = false;
+    t.toULongLong(&isNumber);
+    if (isNumber)
+        return parseNumber(t, what);
+    const QDateTime d = QDateTime::fromString(t, Qt::ISODate);
+    if (!d.isValid() || d.toSecsSinceEpoch() < 0 || d.toSecsSinceEpoch() > 0xFFFFFFFFLL)
+        usage(QString("%1: not a time: \"%2\"").arg(what, text));
+    return static_cast<uint32_t>(d.toSecsSinceEpoch());
+}
+
+uint8_t typeArg(const QString &text)
+{
+    const uint8_t t = parseType(text);
+    if (t == 0)
+        usage(QString("not a recipe type (1/milling, 2/cutting, 3/whipping): \"%1\"").arg(text));
+    return t;
+}
+
+std::string utf8(const QString &s)
+{
+    const QByteArray b = s.toUtf8();
+    if (b.size() > 255)
+        usage(QString("too long (at most 255 bytes): \"%1\"").arg(s));
+    return b.toStdString();
+}
+
+// ---- requests ------------------------------------------------------------------------
+
+class Req
+{
+public:
+    explicit Req(uint8_t code) : bytes{code} {}
+    Req &u32(uint32_t v)
+    {
+        const ByteVector b = toByteArray(v);
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+    Req &text(const std::string &s)
+    {
+        const ByteVector b = toByteArray(s);
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+    Req &byte(uint8_t b)
+    {
+        bytes.push_back(b);
+        return *this;
+    }
+    ByteVector bytes;
+};
+
+QString refusalText(uint8_t command, const ByteVector &answer)
+{
+    if (answer.size() >= 3) {
+        switch (answer[2]) {
+        case RemoteDetail::StoreFailed:
+            return "not found, or it could not be stored (detail 0xFE)";
+        case RemoteDetail::TimeMismatch:
+            return "it changed since it was read: the update time does not match (detail 0xFF)";
+        case RemoteDetail::NameExists:
+            return "a recipe with that name already exists (detail 0x21)";
+        case RemoteDetail::NotInList:
+            return "no such recipe of that type, or no such type (detail 0x01)";
+        default:
+            return QString("detail 0x%1").arg(answer[2], 2, 16, QChar('0'));
+        }
+    }
+    if (command == RemoteCmd::StartBeakerRecipe || command == RemoteCmd::StartGuestProgram)
+        return "the machine does not accept a remote start now";
+    return "the request was not accepted (malformed or incomplete)";
+}
+
+class Session
+{
+public:
+    explicit Session(const Options &o)
+    {
+        if (o.host.isEmpty())
+            usage("no machine given: use --host HOST (or FROSTPANEL_REMOTE_HOST)");
+        const uint16_t port = o.port > 0 ? uint16_t(o.port) : platform::tcpPort();
+        endpoint = o.host + ":" + QString::number(port);
+        client = std::make_unique<RemoteClient>(o.host.toStdString(), port, o.serial, o.timeoutMs);
+    }
+
+    // The answer payload of an accepted request; refusals and transport
+    // failures end the command with their exit code.
+    ByteVector ask(const ByteVector &payload)
+    {
+        ByteVector answer;
+        const int rc = tryAsk(payload, &answer);
+        if (rc != ExitOk)
+            fail(rc, lastMessage);
+        return answer;
+    }
+
+    // Like ask(), but a refusal is returned as ExitRefused with lastMessage set.
+    int tryAsk(const ByteVector &payload, ByteVector *answer)
+    {
+        const RemoteClient::Outcome o = client->request(payload, answer);
+        if (o == RemoteClient::BadAnswer) {
+            lastMessage = QString("%1: %2").arg(endpoint, outcomeText(o));
+            return ExitBadAnswer;
+        }
+        if (o != RemoteClient::Ok) {
+            lastMessage = QString("%1: %2 (%3)").arg(endpoint, outcomeText(o), QString::fromStdString(client->lastError()));
+            return ExitUnreachable;
+        }
+        const uint8_t command = payload[0];
+        if (command == RemoteCmd::NoOperation)
+            return ExitOk;
+        if (answer->size() < 2) {
+            lastMessage = endpoint + ": the answer is too short";
+            return ExitBadAnswer;
+        }
+        if ((*answer)[0] == RemoteCmd::Unknown && (*answer)[1] == RemoteStatus::Refused) {
+            lastMessage = QString("%1: the machine does not know command 0x%2")
+                              .arg(endpoint)
+                              .arg(command, 2, 16, QChar('0'));
+            return ExitRefused;
+        }
+        if ((*answer)[0] != command) {
+            lastMessage = endpoint + ": the answer belongs to another command";
+            return ExitBadAnswer;
+        }
+        if ((*answer)[1] == RemoteStatus::Refused) {
+            lastMessage = "refused: " + refusalText(command, *answer);
+            return ExitRefused;
+        }
+        if ((*answer)[1] != RemoteStatus::Accepted) {
+            lastMessage = endpoint + ": unexpected status in the answer";
+            return ExitBadAnswer;
+        }
+        return ExitOk;
+    }
+
+    QString endpoint;
+    QString lastMessage;
+    std::unique_ptr<RemoteClient> client;
+};
+
+void checkReader(const AnswerReader &r)
+{
+    if (!r.ok())
+        fail(ExitBadAnswer, "the answer is shorter than its fields");
+}
+
+QJsonObject readRecipe(Session &s, uint8_t type, uint32_t code)
+{
+    const ByteVector a = s.ask(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes);
+    AnswerReader r(a, 2);
+    QJsonObject recipe = recipeRecord(r);
+    checkReader(r);
+    QJsonArray ingredients;
+    const int count = recipe["ingredientCount"].toInt();
+    for (int i = 0; i < count; ++i) {
+        const ByteVector ia = s.ask(Req(RemoteCmd::ReadIngredient).u32(code).byte(type).byte(uint8_t(i)).bytes);
+        AnswerReader ir(ia, 2);
+        QJsonObject ingredient;
+        ingredient["name"] = QString::fromStdString(ir.text());
+        ingredient["quantity"] = QString::fromStdString(ir.text());
+        checkReader(ir);
+        ingredients.append(ingredient);
+    }
+    recipe.remove("ingredientCount");
+    recipe["ingredients"] = ingredients;
+    return recipe;
+}
+
+QJsonObject readBeaker(Session &s, const std::string &code)
+{
+    const ByteVector a = s.ask(Req(RemoteCmd::ReadBeaker).text(code).bytes);
+    AnswerReader r(a, 2);
+    QJsonObject beaker = beakerRecord(r);
+    checkReader(r);
+    return beaker;
+}
+
+uint32_t seenRecipe(Session &s, const Options &o, uint8_t type, uint32_t code)
+{
+    if (!o.seen.isEmpty())
+        return parseTime(o.seen, "--seen");
+    const ByteVector a = s.ask(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes);
+    AnswerReader r(a, 2);
+    const QJsonObject recipe = recipeRecord(r);
+    checkReader(r);
+    return uint32_t(recipe["updated"].toDouble());
+}
+
+uint32_t seenBeaker(Session &s, const Options &o, const std::string &code)
+{
+    if (!o.seen.isEmpty())
+        return parseTime(o.seen, "--seen");
+    return uint32_t(readBeaker(s, code)["updated"].toDouble());
+}
+
+void printJson(const QJsonObject &o)
+{
+    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+}
+
+// Changes are answered with the object's new update time and the database
+// time before the change.
+void printChange(const char *what, const ByteVector &a, bool withCode)
+{
+    AnswerReader r(a, 2);
+    const uint32_t code = withCode ? r.u32() : 0;
+    const uint32_t updated = r.u32();
+    const uint32_t database = r.u32();
+    checkReader(r);
+    if (withCode)
+        out(QString("%1 %2").arg(what).arg(code));
+    else
+        out(what);
+    out(QString("updated %1 (%2)").arg(updated).arg(timeText(updated)));
+    out(QString("database time before the change %1").arg(database));
+}
+
+void need(const Options &o, int count, const char *form)
+{
+    if (o.args.size() != count)
+        usage(QString("usage: frostpanel-remote %1").arg(form));
+}
+
+uint8_t minStock(const Options &o)
+{
+    return uint8_t(o.minStock < 0 ? 0 : o.minStock);
+}
+
+uint8_t referenceGlass(const Options &o)
+{
+    return uint8_t(o.referenceGlass < 0 ? 0 : o.referenceGlass);
+}
+
+// ---- commands ------------------------------------------------------------------------------
+
+int cmdDiscover(const Options &o)
+{
+    const uint16_t port = o.port > 0 ? uint16_t(o.port) : platform::udpPort();
+    std::vector<DiscoveredMachine> found;
+    std::string error;
+    if (!discoverMachines(o.host.toStdString(), port, o.timeoutMs < 3000 ? o.timeoutMs : 2000, &found, &error))
+        fail(ExitUnreachable, QString::fromStdString(error));
+    for (const DiscoveredMachine &m : found)
+        out(QString::fromStdString(m.address));
+    if (found.empty())
+        fail(ExitUnreachable, "no machine answered on UDP port " + QString::number(port));
+    return ExitOk;
+}
+
+int cmdList(Session &s, const Options &o, bool recipes)
+{
+    const char *form = recipes ? "recipes changed|deleted [SINCE]" : "beakers changed|deleted [SINCE]";
+    if (o.args.size() < 2 || o.args.size() > 3 || (o.args[1] != "changed" && o.args[1] != "deleted"))
+        usage(QString("usage: frostpanel-remote %1").arg(form));
+    const bool deleted = o.args[1] == "deleted";
+    const uint32_t since = o.args.size() == 3 ? parseTime(o.args[2], "SINCE") : 0;
+    uint8_t code;
+    if (recipes)
+        code = deleted ? RemoteCmd::RecipesDeleted : RemoteCmd::RecipesChanged;
+    else
+        code = deleted ? RemoteCmd::BeakersDeleted : RemoteCmd::BeakersChanged;
+    const ByteVector a = s.ask(Req(code).u32(since).bytes);
+    AnswerReader r(a, 2);
+    while (!r.atEnd()) {
+        if (recipes) {
+            const uint32_t c = r.u32();
+            const uint32_t t = r.u32();
+            const uint8_t type = r.byte();
+            checkReader(r);
+            out(QString("%1\t%2\t%3\t%4").arg(typeFolder(type)).arg(c).arg(t).arg(timeText(t)));
+        } else {
+            const QString c = QString::fromStdString(r.text());
+            const uint32_t t = r.u32();
+            checkReader(r);
+            out(QString("%1\t%2\t%3").arg(c).arg(t).arg(timeText(t)));
+        }
+    }
+    return ExitOk;
+}
+
+int cmdRecipe(Session &s, const Options &o)
+{
+    if (o.args.size() < 2)
+        usage("usage: frostpanel-remote recipe get|create|update|delete ...");
+    const QString verb = o.args[1];
+    const std::string user = o.user;
+    if (verb == "get") {
+        need(o, 4, "recipe get TYPE CODE");
+        printJson(readRecipe(s, typeArg(o.args[2]), parseNumber(o.args[3], "CODE")));
+    } else if (verb == "create") {
+        need(o, 4, "recipe create TYPE NAME [--template CODE] [--min-stock N] [--reference-glass N]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t templateCode = o.templateCode.isEmpty() ? 0 : parseNumber(o.templateCode, "--template");
+        const ByteVector a = s.ask(Req(RemoteCmd::CreateRecipe)
+                                       .text(utf8(o.args[3]))
+                                       .byte(type)
+                                       .u32(templateCode)
+                                       .u32(minStock(o))
+                                       .byte(referenceGlass(o))
+                                       .text(user)
+                                       .bytes);
+        printChange("created recipe", a, true);
+    } else if (verb == "update") {
+        need(o, 5, "recipe update TYPE CODE NAME [--source CODE] [--min-stock N] [--reference-glass N] [--seen T]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t code = parseNumber(o.args[3], "CODE");
+        // Unset values are kept as stored.
+        uint32_t stock = minStock(o);
+        uint8_t glass = referenceGlass(o);
+        uint32_t seen;
+        if (o.minStock < 0 || o.referenceGlass < 0 || o.seen.isEmpty()) {
+            const ByteVector cur = s.ask(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes);
+            AnswerReader r(cur, 2);
+            const QJsonObject recipe = recipeRecord(r);
+            checkReader(r);
+            if (o.minStock < 0)
+                stock = uint32_t(recipe["minStock"].toInt());
+            if (o.referenceGlass < 0)
+                glass = uint8_t(recipe["referenceGlass"].toInt());
+            seen = o.seen.isEmpty() ? uint32_t(recipe["updated"].toDouble()) : parseTime(o.seen, "--seen");
+        } else {
+            seen = parseTime(o.seen, "--seen");
+        }
+        const uint32_t source = o.source.isEmpty() ? 0 : parseNumber(o.source, "--source");
+        const ByteVector a = s.ask(Req(RemoteCmd::UpdateRecipe)
+                                       .u32(code)
+                                       .text(utf8(o.args[4]))
+                                       .byte(type)
+                                       .u32(source)
+                                       .u32(stock)
+                                       .byte(glass)
+                                       .u32(seen)
+                                       .text(user)
+                                       .bytes);
+        printChange("updated recipe", a, false);
+    } else if (verb == "delete") {
+        need(o, 4, "recipe delete TYPE CODE [--seen T]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t code = parseNumber(o.args[3], "CODE");
+        const uint32_t seen = seenRecipe(s, o, type, code);
+        const ByteVector a = s.ask(Req(RemoteCmd::DeleteRecipe).u32(code).byte(type).u32(seen).text(user).bytes);
+        printChange("deleted recipe", a, false);
+    } else {
+        usage("unknown recipe command: " + verb);
+    }
+    return ExitOk;
+}
+
+int cmdIngredient(Session &s, const Options &o)
+{
+    if (o.args.size() < 2)
+        usage("usage: frostpanel-remote ingredient add|update|delete|clear ...");
+    const QString verb = o.args[1];
+    const std::string user = o.user;
+    if (verb == "add") {
+        need(o, 6, "ingredient add TYPE CODE NAME QUANTITY");
+        const ByteVector a = s.ask(Req(RemoteCmd::AddIngredient)
+                                       .u32(parseNumber(o.args[3], "CODE"))
+                                       .byte(typeArg(o.args[2]))
+                                       .text(utf8(o.args[4]))
+                                       .text(utf8(o.args[5]))
+                                       .text(user)
+                                       .bytes);
+        printChange("added ingredient", a, false);
+    } else if (verb == "update") {
+        need(o, 7, "ingredient update TYPE CODE INDEX NAME QUANTITY [--seen T]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t code = parseNumber(o.args[3], "CODE");
+        const uint8_t index = uint8_t(parseNumber(o.args[4], "INDEX", 255));
+        const uint32_t seen = seenRecipe(s, o, type, code);
+        const ByteVector a = s.ask(Req(RemoteCmd::UpdateIngredient)
+                                       .u32(code)
+                                       .byte(type)
+                                       .text(utf8(o.args[5]))
+                                       .text(utf8(o.args[6]))
+                                       .byte(index)
+                                       .u32(seen)
+                                       .text(user)
+                                       .bytes);
+        printChange("updated ingredient", a, false);
+    } else if (verb == "delete") {
+        need(o, 5, "ingredient delete TYPE CODE INDEX [--seen T]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t code = parseNumber(o.args[3], "CODE");
+        const uint8_t index = uint8_t(parseNumber(o.args[4], "INDEX", 255));
+        const uint32_t seen = seenRecipe(s, o, type, code);
+        const ByteVector a =
+            s.ask(Req(RemoteCmd::DeleteIngredient).u32(code).byte(type).byte(index).u32(seen).text(user).bytes);
+        printChange("deleted ingredient", a, false);
+    } else if (verb == "clear") {
+        need(o, 4, "ingredient clear TYPE CODE [--seen T]");
+        const uint8_t type = typeArg(o.args[2]);
+        const uint32_t code = parseNumber(o.args[3], "CODE");
+        const uint32_t seen = seenRecipe(s, o, type, code);
+        const ByteVector a =
+            s.ask(Req(RemoteCmd::DeleteAllIngredients).u32(code).byte(type).u32(seen).text(user).bytes);
+        printChange("deleted all ingredients", a, false);
+    } else {
+        usage("unknown ingredient command: " + verb);
+    }
+    return ExitOk;
+}
+
+int cmdBeaker(Session &s, const Options &o)
+{
+    if (o.args.size() < 2)
+        usage("usage: frostpanel-remote beaker get|create|update|delete ...");
+    const QString verb = o.args[1];
+    const std::string user = o.user;
+    if (verb == "get") {
+        need(o, 3, "beaker get CODE");
+        printJson(readBeaker(s, utf8(o.args[2])));
+    } else if (verb == "create") {
+        need(o, 7, "beaker create CODE SIZE DEADLINE RECIPE-TYPE RECIPE-CODE");
+        const ByteVector a = s.ask(Req(RemoteCmd::CreateBeaker)
+                                       .text(utf8(o.args[2]))
+                                       .text(utf8(o.args[3]))
+                                       .u32(parseTime(o.args[4], "DEADLINE"))
+                                       .u32(parseNumber(o.args[6], "RECIPE-CODE"))
+                                       .byte(typeArg(o.args[5]))
+                                       .text(user)
+                                       .bytes);
+        printChange("created beaker", a, false);
+    } else if (verb == "update") {
+        need(o, 6, "beaker update CODE DEADLINE RECIPE-TYPE RECIPE-CODE [--seen T]");
+        const std::string code = utf8(o.args[2]);
+        const QJsonObject current = readBeaker(s, code);
+        const uint32_t seen = o.seen.isEmpty() ? uint32_t(current["updated"].toDouble()) : parseTime(o.seen, "--seen");
+        const ByteVector a = s.ask(Req(RemoteCmd::UpdateBeaker)
+                                       .text(code)
+                                       .text(utf8(current["size"].toString()))
+                                       .u32(parseTime(o.args[3], "DEADLINE"))
+                                       .u32(parseNumber(o.args[5], "RECIPE-CODE"))
+                                       .byte(typeArg(o.args[4]))
+                                       .u32(seen)
+                                       .text(user)
+                                       .bytes);
+        printChange("updated beaker", a, false);
+    } else if (verb == "delete") {
+        need(o, 3, "beaker delete CODE [--seen T]");
+        const std::string code = utf8(o.args[2]);
+        const uint32_t seen = seenBeaker(s, o, code);
+        const ByteVector a = s.ask(Req(RemoteCmd::DeleteBeaker).text(code).text("").u32(seen).text(user).bytes);
+        printChange("deleted beaker", a, false);
+    } else {
+        usage("unknown beaker command: " + verb);
+    }
+    return ExitOk;
+}
+
+void writeJson(const QString &file, const QJsonObject &o)
+{
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) < 0 || !f.commit())
+        fail(ExitLocal, "cannot write " + file + ": " + f.errorString());
+}
+
+int cmdExport(Session &s, const Options &o)
+{
+    need(o, 2, "export DIR");
+    const QDir dir(o.args[1]);
+    for (const char *sub : {"recipes/milling", "recipes/cutting", "recipes/whipping", "beakers"}) {
+        if (!QDir().mkpath(dir.filePath(sub)))
+            fail(ExitLocal, "cannot create " + dir.filePath(sub));
+    }
+
+    AnswerReader timeReader(s.ask(Req(RemoteCmd::DatabaseTime).bytes), 2);
+    const uint32_t databaseTime = timeReader.u32();
+    checkReader(timeReader);
+
+    QJsonObject index;
+    index["machine"] = s.endpoint;
+    index["exportedUtc"] = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    index["databaseTime"] = qint64(databaseTime);
+    int skipped = 0;
+
+    // Recipes: every one listed as changed since the beginning.
+    QJsonArray recipes;
+    {
+        const ByteVector a = s.ask(Req(RemoteCmd::RecipesChanged).u32(0).bytes);
+        AnswerReader r(a, 2);
+        while (!r.atEnd()) {
+            const uint32_t code = r.u32();
+            r.u32();
+            const uint8_t type = r.byte();
+            checkReader(r);
+            ByteVector probe;
+            // A recipe deleted or unreadable meanwhile is reported and skipped.
+            const int rc = s.tryAsk(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes, &probe);
+            if (rc == ExitRefused) {
+                warn(QString("recipe %1/%2 skipped: %3").arg(typeFolder(type)).arg(code).arg(s.lastMessage));
+                ++skipped;
+                continue;
+            }
+            if (rc != ExitOk)
+                fail(rc, s.lastMessage);
+            const QJsonObject recipe = readRecipe(s, type, code);
+            const QString file = QString("recipes/%1/%2.json").arg(typeFolder(type)).arg(code);
+            writeJson(dir.filePath(file), recipe);
+            QJsonObject entry;
+            entry["type"] = type;
+            entry["code"] = qint64(code);
+            entry["name"] = recipe["name"];
+            entry["updated"] = recipe["updated"];
+            entry["file"] = file;
+            recipes.append(entry);
+        }
+    }
+    index["recipes"] = recipes;
+
+    QJsonArray beakers;
+    {
+        const ByteVector a = s.ask(Req(RemoteCmd::BeakersChanged).u32(0).bytes);
+        AnswerReader r(a, 2);
+        while (!r.atEnd()) {
+            const std::string code = r.text();
+            r.u32();
+            checkReader(r);
+            ByteVector answer;
+            const int rc = s.tryAsk(Req(RemoteCmd::ReadBeaker).text(code).bytes, &answer);
+            if (rc == ExitRefused) {
+                warn(QString("beaker %1 skipped: %2").arg(QString::fromStdString(code), s.lastMessage));
+                ++skipped;
+                continue;
+            }
+            if (rc != ExitOk)
+                fail(rc, s.lastMessage);
+            AnswerReader br(answer, 2);
+            const QJsonObject beaker = beakerRecord(br);
+            checkReader(br);
+            const QString file = "beakers/" + safeFileName(QString::fromStdString(code)) + ".json";
+            writeJson(dir.filePath(file), beaker);
+            QJsonObject entry;
+            entry["code"] = beaker["code"];
+            entry["updated"] = beaker["updated"];
+            entry["file"] = file;
+            beakers.append(entry);
+        }
+    }
+    index["beakers"] = beakers;
+
+    // Deletions, so the export also tells what is gone.
+    QJsonArray deletedRecipes;
+    {
+        const ByteVector a = s.ask(Req(RemoteCmd::RecipesDeleted).u32(0).bytes);
+        AnswerReader r(a, 2);
+        while (!r.atEnd()) {
+            QJsonObject entry;
+            entry["code"] = qint64(r.u32());
+            entry["deleted"] = qint64(r.u32());
+            entry["type"] = r.byte();
+            checkReader(r);
+            deletedRecipes.append(entry);
+        }
+    }
+    index["deletedRecipes"] = deletedRecipes;
+    QJsonArray deletedBeakers;
+    {
+        const ByteVector a = s.ask(Req(RemoteCmd::BeakersDeleted).u32(0).bytes);
+        AnswerReader r(a, 2);
+        while (!r.atEnd()) {
+            QJsonObject entry;
+            entry["code"] = QString::fromStdString(r.text());
+            entry["deleted"] = qint64(r.u32());
+            checkReader(r);
+            deletedBeakers.append(entry);
+        }
+    }
+    index["deletedBeakers"] = deletedBeakers;
+    writeJson(dir.filePath("index.json"), index);
+
+    out(QString("exported %1 recipes and %2 beakers to %3").arg(recipes.size()).arg(beakers.size()).arg(dir.path()));
+    if (skipped > 0) {
+        warn(QString("%1 objects could not be read and were skipped").arg(skipped));
+        return ExitRefused;
+    }
+    return ExitOk;
+}
+
+Options parseOptions(int argc, char **argv)
+{
+    Options o;
+    o.host = qEnvironmentVariable("FROSTPANEL_REMOTE_HOST");
+    o.serial = qEnvironmentVariable("FROSTPANEL_REMOTE_SERIAL").toStdString();
+    o.user = qEnvironmentVariable("USER", "frostpanel-remote").toStdString();
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        auto value = [&]() -> QString {
+            if (i + 1 >= argc)
+                usage("missing value after " + a);
+            return QString::fromLocal8Bit(argv[++i]);
+        };
+        if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(ExitOk);
+        } else if (a == "-H" || a == "--host") {
+            o.host = value();
+        } else if (a == "-p" || a == "--port") {
+            o.port = int(parseNumber(value(), "--port", 65535));
+        } else if (a == "-s" || a == "--serial") {
+            o.serial = value().toStdString();
+        } else if (a == "-u" || a == "--user") {
+            o.user = utf8(value());
+        } else if (a == "-t" || a == "--timeout") {
+            o.timeoutMs = int(parseNumber(value(), "--timeout", 3600)) * 1000;
+        } else if (a == "--seen") {
+            o.seen = value();
+        } else if (a == "--template") {
+            o.templateCode = value();
+        } else if (a == "--source") {
+            o.source = value();
+        } else if (a == "--min-stock") {
+            o.minStock = int(parseNumber(value(), "--min-stock", 255));
+        } else if (a == "--reference-glass") {
+            o.referenceGlass = int(parseNumber(value(), "--reference-glass", 255));
+        } else if (a.startsWith("-") && a.size() > 1 && !a.at(1).isDigit() && a != "--") {
+            usage("unknown option " + a);
+        } else {
+            o.args << a;
+        }
+    }
+    if (o.timeoutMs <= 0)
+        o.timeoutMs = 1000;
+    return o;
+}
+
+int run(int argc, char **argv)
+{
+    const Options o = parseOptions(argc, argv);
+    if (o.args.isEmpty())
+        usage("no command given");
+    const QString command = o.args[0];
+    if (command == "discover") {
+        need(o, 1, "discover");
+        return cmdDiscover(o);
+    }
+    const std::map<QString, std::function<int(Session &, const Options &)>> commands{
+        {"ping",
+         [](Session &s, const Options &opt) {
+             need(opt, 1, "ping");
+             s.ask(Req(RemoteCmd::Ping).bytes);
+             out(s.endpoint + ": the machine answers");
+             return int(ExitOk);
+         }},
+        {"time",
+         [](Session &s, const Options &opt) {
+             need(opt, 1, "time");
+             AnswerReader r(s.ask(Req(RemoteCmd::DatabaseTime).bytes), 2);
+             const uint32_t t = r.u32();
+             checkReader(r);
+             out(QString("%1 %2").arg(t).arg(timeText(t)));
+             return int(ExitOk);
+         }},
+        {"recipes", [](Session &s, const Options &opt) { return cmdList(s, opt, true); }},
+        {"beakers", [](Session &s, const Options &opt) { return cmdList(s, opt, false); }},
+        {"recipe", cmdRecipe},
+        {"ingredient", cmdIngredient},
+        {"beaker", cmdBeaker},
+        {"export", cmdExport},
+    };
+    auto c = commands.find(command);
+    if (c == commands.end())
+        usage("unknown command: " + command);
+    Session session(o);
+    return c->second(session, o);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const Failure &f) {
+        warn(f.message);
+        return f.code;
+    }
+}
