@@ -11,6 +11,8 @@
 
 #include "platform/log.h"
 
+#include <QFile>
+
 #include <deque>
 #include <memory>
 
@@ -117,6 +119,20 @@ const char *folderForType(uint8_t type)
         return "whipping";
     default:
         return "";
+    }
+}
+
+WorkSettings *mediumPreset(uint8_t type)
+{
+    switch (type) {
+    case 1:
+        return frostizing_medium;
+    case 2:
+        return cutting_medium;
+    case 3:
+        return whipping_medium;
+    default:
+        return nullptr;
     }
 }
 
@@ -333,13 +349,20 @@ void createRecipe(Fields &f, Answer &a)
     }
     std::unique_ptr<WorkSettings> w;
     if (templateCode == 0) {
-        // The function's medium preset.
+        // The function's medium preset: its stored file, or, when the
+        // operator never stored it, the preset as the program holds it (a
+        // failed load would leave construction values, and rebuild the
+        // process-wide presets from this thread).
         w = std::make_unique<WorkSettings>();
         w->filename = QString::fromLatin1(folderForType(type)) + QStringLiteral("_medium");
+        if (QFile::exists(w->mainFilePath()))
+            w->Load();
+        else if (const WorkSettings *preset = mediumPreset(type))
+            *w = *preset;
     } else {
         w = recipeObject(templateCode, type);
+        w->Load();
     }
-    w->Load();
     w->setRecipeType(type);
     w->defaultRecipe = false;
     w->filename = name;

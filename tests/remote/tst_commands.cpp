@@ -155,6 +155,12 @@ private slots:
         QCOMPARE(cut, 10000u);
         QCOMPARE(uint8_t(server->readFile("/home/root/recipes/cutting/10000.seq")[0]), uint8_t(12));
 
+        // Without a stored preset file, the preset the program holds.
+        whipping_medium->setPortionDimension(10);
+        const uint32_t whip = createRecipe("Sorbetto", 3);
+        QCOMPARE(uint8_t(server->readFile("/home/root/recipes/whipping/" + QString::number(whip) + ".seq")[0]),
+                 uint8_t(10));
+
         // A stored recipe as the template.
         const uint32_t copy = createRecipe("Copia", 2, cut);
         QCOMPARE(copy, 10001u);
