@@ -206,42 +206,17 @@ private slots:
         add_new->filename = "leftover";
         add_new->setEmulsionSteps(0, 1, 1, 0, 0);
         initAddNewDefaultSettings();
-        QVERIFY(add_new->filename.isEmpty());
-        QVERIFY(add_new->path.isEmpty());
-        QCOMPARE(int(add_new->getPortionDimension()), 8);
-        QCOMPARE(int(add_new->getMillingSteps(3).CutSpeed), 6);
-        QCOMPARE(int(add_new->getMillingSteps(3).ImmersionSpeed), 5);
-        QCOMPARE(int(add_new->getMillingSteps(4).CutSpeed), 1);
-        QCOMPARE(int(add_new->getMillingPressionType()), 15);
-        QCOMPARE(int(add_new->getMillingPressionIntensity()), 10);
-        QCOMPARE(int(add_new->getEmulsionWorkingMode()), 0);
-        const EmulsionStep first = add_new->getEmulsionSteps(0);
-        QCOMPARE(int(first.Pause), 127);
-        QCOMPARE(int(first.CutSpeed), 5);
-        QCOMPARE(int(first.ImmersionSpeed), 0);
-        QCOMPARE(int(first.PressionType), 15);
-        QCOMPARE(int(first.PressionIntensity), 0);
-        QCOMPARE(add_new->getEnabledEmulsionSteps(), 0);
+        QVERIFY(add_new->filename.isEmpty() && add_new->path.isEmpty());
+        WorkSettings stored = *add_new; // the template itself has no file name
+        stored.filename = "template";
+        QCOMPARE(saved(&stored), hexBytes("08 0f 0a 00  0605 0605 0605 0605 0101 0101 0101"
+                                          "  0500000f7f " OFF " " OFF " " OFF " " OFF " " OFF " " OFF " " OFF
+                                          "  00 00 00"));
     }
 
     // Records are found by position in the flat list of fields, whatever the
-    // line breaks; the field after each record is never read.
-    void csvRecordsByFieldPosition()
-    {
-        QVERIFY(root->writeFile("/home/root/cutting.csv", presetCsv()));
-        initCuttingDefaultSettings();
-        verifyRecord(*cutting_soft, 0);
-        verifyRecord(*cutting_medium, 1);
-        verifyRecord(*cutting_hard, 2);
-        QCOMPARE(cutting_hard->filename, QStringLiteral("cutting_hard"));
-        // Nothing after the hard record: nothing is forbidden.
-        QVERIFY(cutting_not_allow_setting.isEmpty());
-        // The frostizing presets come from their own file only.
-        QCOMPARE(int(frostizing_soft->getPortionDimension()), 8);
-    }
-
-    // A file too short for a record gives that preset (and the later ones)
-    // their defaults.
+    // line breaks, and the field after each record is never read. A file too
+    // short for a record gives that preset (and the later ones) their defaults.
     void shortCsvFallsBackPerPreset_data()
     {
         QTest::addColumn<int>("fields");
@@ -263,6 +238,7 @@ private slots:
         WorkSettings *presets[] = {frostizing_soft, frostizing_medium, frostizing_hard};
         const char *defaults[] = {FROSTIZING_SOFT, FROSTIZING_MEDIUM, FROSTIZING_HARD};
         for (int i = 0; i < 3; ++i) {
+            QCOMPARE(presets[i]->filename, QString::fromLatin1(DEFAULT_PRESETS[i].name));
             if (i < fromFile)
                 verifyRecord(*presets[i], i);
             else
@@ -276,12 +252,12 @@ private slots:
         // Soft record with awkward fields: CR LF line ends, blanks, a sign,
         // values above a byte, text, an empty field, a value out of int range.
         QStringList f = record(0);
-        f[0] = " 268 ";               // 268 mod 256 = 12
-        f[1] = "-1";                  // 255
-        f[2] = "x";                   // not a number: 0
-        f[3] = "";                    // empty: 0
+        f[0] = " 268 ";       // 268 mod 256 = 12
+        f[1] = "-1";          // 255
+        f[2] = "x";           // not a number: 0
+        f[3] = "";            // empty: 0
         f[4] = "+7";
-        f[5] = "99999999999";         // beyond int: 0
+        f[5] = "99999999999"; // beyond int: 0
         QByteArray csv = f.mid(0, 20).join(',').toLatin1() + "\r\n" + f.mid(20).join(',').toLatin1() + "\r\n";
         QVERIFY(root->writeFile("/home/root/whipping.csv", csv));
         initWhippingDefaultSettings();
@@ -292,6 +268,7 @@ private slots:
         QCOMPARE(int(whipping_soft->getMillingSteps(6).CutSpeed), 1);
         QCOMPARE(int(whipping_soft->getMillingPressionType()), 0);
         QCOMPARE(int(whipping_soft->getMillingPressionIntensity()), 7);
+        QCOMPARE(int(whipping_soft->getEmulsionWorkingMode()), 0);
         QCOMPARE(int(whipping_soft->getEmulsionSteps(0).Pause), 0);
         QCOMPARE(int(whipping_soft->getEmulsionSteps(0).CutSpeed), 101);
         // The pause that ended the first line still converts.
