@@ -4,6 +4,8 @@
 
 #include "platform/log.h"
 
+#include <algorithm>
+
 std::atomic<uint8_t> error_occured{0};
 
 namespace {
@@ -99,8 +101,9 @@ ByteVector ProtocolTCP::BuildCommand(uint8_t code)
 
 ByteVector ProtocolTCP::BuildCommand(uint8_t code, const ByteVector &payload)
 {
-    ByteVector all{code};
-    all.insert(all.end(), payload.begin(), payload.end());
+    ByteVector all(payload.size() + 1);
+    all[0] = code;
+    std::copy(payload.begin(), payload.end(), all.begin() + 1);
     return BuildCommand(all);
 }
 

@@ -21,6 +21,15 @@ struct Run
     QString err;
 };
 
+// The tool runs on a service computer: none of the machine's sandbox settings.
+QProcessEnvironment toolEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"FROSTPANEL_ROOT", "FROSTPANEL_TCP_PORT", "FROSTPANEL_UDP_PORT"})
+        env.remove(name);
+    return env;
+}
+
 QString toolPath()
 {
     const QString env = qEnvironmentVariable("FROSTPANEL_REMOTE_TOOL");
@@ -41,6 +50,7 @@ class TstClient : public QObject
     Run tool(QStringList args, const QStringList &options = {})
     {
         QProcess p;
+        p.setProcessEnvironment(toolEnvironment());
         QStringList all{"--host", "127.0.0.1", "--port", QString::number(server->tcpPort), "--user", "svc"};
         all << options << args;
         p.start(toolPath(), all);
@@ -76,11 +86,12 @@ private slots:
     void reachAndRefusals()
     {
         Run r = tool({"ping"});
-        QCOMPARE(r.code, 0);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(r.out.contains("answers"));
 
         // Nobody listens there.
         QProcess p;
+        p.setProcessEnvironment(toolEnvironment());
         p.start(toolPath(), {"--host", "127.0.0.1", "--port", QString::number(freePort(false)), "ping"});
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 2);
@@ -205,6 +216,7 @@ private slots:
     void discover()
     {
         QProcess p;
+        p.setProcessEnvironment(toolEnvironment());
         p.start(toolPath(), {"--host", "127.0.0.1", "--port", QString::number(server->udpPort), "discover"});
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 2); // nobody answers yet

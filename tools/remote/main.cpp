@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QFile>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -298,16 +299,29 @@ void checkReader(const AnswerReader &r)
         fail(ExitBadAnswer, "the answer is shorter than its fields");
 }
 
-QJsonObject readRecipe(Session &s, uint8_t type, uint32_t code)
+// One recipe with its ingredients. A refusal (the recipe is gone, or it
+// cannot be read) is returned as ExitRefused with s.lastMessage set; other
+// failures end the command.
+int fetchRecipe(Session &s, uint8_t type, uint32_t code, QJsonObject *recipe)
 {
-    const ByteVector a = s.ask(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes);
+    ByteVector a;
+    int rc = s.tryAsk(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes, &a);
+    if (rc == ExitRefused)
+        return rc;
+    if (rc != ExitOk)
+        fail(rc, s.lastMessage);
     AnswerReader r(a, 2);
-    QJsonObject recipe = recipeRecord(r);
+    *recipe = recipeRecord(r);
     checkReader(r);
     QJsonArray ingredients;
-    const int count = recipe["ingredientCount"].toInt();
+    const int count = (*recipe)["ingredientCount"].toInt();
     for (int i = 0; i < count; ++i) {
-        const ByteVector ia = s.ask(Req(RemoteCmd::ReadIngredient).u32(code).byte(type).byte(uint8_t(i)).bytes);
+        ByteVector ia;
+        rc = s.tryAsk(Req(RemoteCmd::ReadIngredient).u32(code).byte(type).byte(uint8_t(i)).bytes, &ia);
+        if (rc == ExitRefused)
+            return rc;
+        if (rc != ExitOk)
+            fail(rc, s.lastMessage);
         AnswerReader ir(ia, 2);
         QJsonObject ingredient;
         ingredient["name"] = QString::fromStdString(ir.text());
@@ -315,9 +329,9 @@ QJsonObject readRecipe(Session &s, uint8_t type, uint32_t code)
         checkReader(ir);
         ingredients.append(ingredient);
     }
-    recipe.remove("ingredientCount");
-    recipe["ingredients"] = ingredients;
-    return recipe;
+    recipe->remove("ingredientCount");
+    (*recipe)["ingredients"] = ingredients;
+    return ExitOk;
 }
 
 QJsonObject readBeaker(Session &s, const std::string &code)
@@ -440,7 +454,10 @@ int cmdRecipe(Session &s, const Options &o)
     const std::string user = o.user;
     if (verb == "get") {
         need(o, 4, "recipe get TYPE CODE");
-        printJson(readRecipe(s, typeArg(o.args[2]), parseNumber(o.args[3], "CODE")));
+        QJsonObject recipe;
+        if (fetchRecipe(s, typeArg(o.args[2]), parseNumber(o.args[3], "CODE"), &recipe) != ExitOk)
+            fail(ExitRefused, s.lastMessage);
+        printJson(recipe);
     } else if (verb == "create") {
         need(o, 4, "recipe create TYPE NAME [--template CODE] [--min-stock N] [--reference-glass N]");
         const uint8_t type = typeArg(o.args[2]);
@@ -602,7 +619,18 @@ int cmdBeaker(Session &s, const Options &o)
     return ExitOk;
 }
 
+// The object files are plain writes (forcing hundreds of them to disk one by
+// one dominated the export); index.json is written last and replaced whole,
+// so an index on disk means the export it lists is complete.
 void writeJson(const QString &file, const QJsonObject &o)
+{
+    QFile f(file);
+    const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size())
+        fail(ExitLocal, "cannot write " + file + ": " + f.errorString());
+}
+
+void writeIndex(const QString &file, const QJsonObject &o)
 {
     QSaveFile f(file);
     if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) < 0 || !f.commit())
@@ -638,17 +666,13 @@ int cmdExport(Session &s, const Options &o)
             r.u32();
             const uint8_t type = r.byte();
             checkReader(r);
-            ByteVector probe;
             // A recipe deleted or unreadable meanwhile is reported and skipped.
-            const int rc = s.tryAsk(Req(RemoteCmd::ReadRecipe).u32(code).byte(type).bytes, &probe);
-            if (rc == ExitRefused) {
+            QJsonObject recipe;
+            if (fetchRecipe(s, type, code, &recipe) != ExitOk) {
                 warn(QString("recipe %1/%2 skipped: %3").arg(typeFolder(type)).arg(code).arg(s.lastMessage));
                 ++skipped;
                 continue;
             }
-            if (rc != ExitOk)
-                fail(rc, s.lastMessage);
-            const QJsonObject recipe = readRecipe(s, type, code);
             const QString file = QString("recipes/%1/%2.json").arg(typeFolder(type)).arg(code);
             writeJson(dir.filePath(file), recipe);
             QJsonObject entry;
@@ -721,7 +745,7 @@ int cmdExport(Session &s, const Options &o)
         }
     }
     index["deletedBeakers"] = deletedBeakers;
-    writeJson(dir.filePath("index.json"), index);
+    writeIndex(dir.filePath("index.json"), index);
 
     out(QString("exported %1 recipes and %2 beakers to %3").arg(recipes.size()).arg(beakers.size()).arg(dir.path()));
     if (skipped > 0) {
