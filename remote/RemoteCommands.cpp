@@ -136,6 +136,14 @@ WorkSettings *mediumPreset(uint8_t type)
     }
 }
 
+// Factory (default) recipes can be read but not changed remotely: the stores
+// write every change as a user recipe, so a change would land in a file that
+// nothing reads while the answer reported success.
+bool factoryRecipe(uint32_t code)
+{
+    return code != 0 && code < 10000;
+}
+
 // A stored recipe named by its type and code. Codes below 10000 are factory
 // recipes, whose files carry their own suffix.
 std::unique_ptr<WorkSettings> recipeObject(uint32_t code, uint8_t type)
@@ -391,6 +399,10 @@ void deleteRecipe(Fields &f, Answer &a)
     }
     if (!validType(type))
         platform::debugLine("Delete recipe: tipo ricetta sconosciuto, codice " + std::to_string(code));
+    if (factoryRecipe(code)) {
+        a.refused(RemoteDetail::StoreFailed);
+        return;
+    }
     auto w = recipeObject(code, type);
     w->Load();
     const uint32_t dbTime = getLastUpdateDB();
@@ -424,12 +436,12 @@ void updateRecipe(Fields &f, Answer &a)
     // would be overwritten with made-up settings.
     RecipeElementList *list = listForType(type);
     auto w = recipeObject(source == 0 ? code : source, type);
-    if (!list || !list->contains(code) || !w->Load()) {
+    if (!list || factoryRecipe(code) || !list->contains(code) || !w->Load()) {
         a.refused(RemoteDetail::StoreFailed);
         return;
     }
     w->filename = QString::number(code);
-    w->defaultRecipe = code < 10000;
+    w->defaultRecipe = false;
     const uint32_t dbTime = getLastUpdateDB();
     if (seen != w->getUpdate()) {
         a.refused(RemoteDetail::TimeMismatch);
@@ -461,7 +473,7 @@ void changeIngredients(Answer &a, uint32_t code, uint8_t type, const uint32_t *s
         return;
     }
     auto w = recipeObject(code, type);
-    if (!w->Load()) {
+    if (factoryRecipe(code) || !w->Load()) {
         a.refused(RemoteDetail::StoreFailed);
         return;
     }

@@ -306,6 +306,40 @@ private slots:
         QCOMPARE(ask(Req(0x09).u32(code).byte(1)), bytes({0x09, 0x70, 0xFF}));
     }
 
+    void factoryRecipesAreReadOnly()
+    {
+        tick();
+        QVERIFY(recipesMillingList->insertNewElementDefault(QStringLiteral("Fabbrica"), QStringLiteral("factory")));
+        QVERIFY(recipesMillingList->SaveDefault());
+        recipesMillingList->mergeList();
+        QByteArray settings(61, 0);
+        settings[0] = 6;
+        QVERIFY(server->root->writeFile("/home/root/recipes/milling/1.default.seq", settings));
+        const QByteArray before = server->readFile("/home/root/recipes/milling/recipes_default.list");
+
+        const RecipeForm r = recipeForm(ask(Req(0x87).u32(1).byte(1)));
+        QCOMPARE(r.code, 1u);
+        QCOMPARE(r.name, std::string("Fabbrica"));
+        QCOMPARE(r.portionDimension, uint8_t(6));
+        QCOMPARE(r.update, now);
+        const ByteVector listed = ask(Req(0x89).u32(now));
+        QCOMPARE(listed, ByteVector({0x89, 0x7F}) + toByteArray(1u) + toByteArray(now) + ByteVector{1});
+
+        tick();
+        QCOMPARE(ask(Req(0x0A).u32(1).text("Mia").byte(1).u32(0).u32(1).byte(1).u32(r.update).text("x")),
+                 bytes({0x0A, 0x70, 0xFE}));
+        QCOMPARE(ask(Req(0x0D).u32(1).byte(1).text("a").text("b").text("x")), bytes({0x0D, 0x70, 0xFE}));
+        QCOMPARE(ask(Req(0x09).u32(1).byte(1).u32(r.update).text("x")), bytes({0x09, 0x70, 0xFE}));
+        QVERIFY(QFile::exists(server->path("/home/root/recipes/milling/1.default.seq")));
+        QVERIFY(!QFile::exists(server->path("/home/root/recipes/milling/1.seq")));
+        QCOMPARE(server->readFile("/home/root/recipes/milling/recipes_default.list"), before);
+
+        // Its settings may still be copied into a user recipe.
+        const uint32_t mine = createRecipe("Da fabbrica", 1, 1);
+        QCOMPARE(uint8_t(server->readFile("/home/root/recipes/milling/" + QString::number(mine) + ".seq")[0]),
+                 uint8_t(6));
+    }
+
     void beakers()
     {
         const uint32_t recipe = createRecipe("Per bicchiere", 1);
