@@ -1,0 +1,8 @@
+#include "settings/SettingsResources.h"
+
+#include <QtGlobal>
+
+void initSettingsResources()
+{
+    Q_INIT_RESOURCE(settings);
+}
