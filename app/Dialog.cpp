@@ -1,38 +1,19 @@
 #include "app/Dialog.h"
 
+#include "app/Overlay.h"
 #include "data/DataState.h"
 #include "link/SharedState.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-
-// A copy of what is behind the panel, darkened; a top-level window cannot be
-// translucent on the board's framebuffer, so the backdrop is painted.
-QPixmap dimmedBackdrop(QWidget *behind, const QSize &size)
-{
-    QPixmap backdrop(size);
-    backdrop.fill(QColor(32, 32, 32));
-    if (behind && behind->isVisible()) {
-        QPainter p(&backdrop);
-        p.drawPixmap(0, 0, behind->window()->grab());
-        p.fillRect(backdrop.rect(), QColor(0, 0, 0, 140));
-    }
-    return backdrop;
-}
-
-} // namespace
 
 Dialog::Dialog(QWidget *parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
 {
     setObjectName("Dialog");
-    setFixedSize(480, 272);
-    setAutoFillBackground(true);
+    prepareOverlay(this);
 
     auto *panel = new QWidget(this);
     panel->setObjectName("panel");
@@ -66,6 +47,7 @@ Dialog::Dialog(QWidget *parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::
     closeTimer->setInterval(kAutoCloseMs);
     connect(closeTimer, &QTimer::timeout, this, &Dialog::accept);
 
+    applyThemeColor(this);
     retranslate();
 }
 
@@ -109,9 +91,7 @@ void Dialog::mousePressEvent(QMouseEvent *event)
 
 void Dialog::showEvent(QShowEvent *event)
 {
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, dimmedBackdrop(parentWidget(), size()));
-    setPalette(pal);
+    applyDimmedBackdrop(this);
     if (autoClose)
         closeTimer->start();
     QDialog::showEvent(event);
