@@ -107,20 +107,6 @@ private slots:
         QCOMPARE(ProtocolTCP::ByteUnstuffing(bytes({0xF1, 0x01 ^ 'A', 0xF1, 0x05, 0xFF}), kKey), bytes({0x01, 0x05}));
     }
 
-    void packetAndChecksumReaders()
-    {
-        QCOMPARE(ProtocolTCP::GetPacket(bytes({0x00, 0xF1, 0x01, 0xF1, 0x02, 0x03, 0xFF, 0x04})), bytes({0x02, 0x03}));
-        QCOMPARE(ProtocolTCP::getErrorOccured(), uint8_t(0));
-        QVERIFY(ProtocolTCP::GetPacket(bytes({0xF1, 0x02})).empty());
-        QCOMPARE(ProtocolTCP::getErrorOccured(), uint8_t(4));
-
-        QVERIFY(ProtocolTCP::VerifyCheckSum(bytes({0x01, 0x7F, 0x7E})));
-        QVERIFY(ProtocolTCP::VerifyCheckSum(bytes({0x00})));
-        QVERIFY(!ProtocolTCP::VerifyCheckSum(ByteVector()));
-        QVERIFY(!ProtocolTCP::VerifyCheckSum(bytes({0x01, 0x7F, 0x7F})));
-        QCOMPARE(ProtocolTCP::getErrorOccured(), uint8_t(2));
-    }
-
     void randomPayloadsSurviveTheTrip()
     {
         std::mt19937 rng(1234);
