@@ -57,6 +57,13 @@ void translator::LoadAllFontDataBase()
         }
         log(file + QStringLiteral(" -> ") + QFontDatabase::applicationFontFamilies(id).join(QStringLiteral(", ")));
     }
+    // The board has no system fonts: until a language is loaded, the program
+    // must still be written in the embedded font rather than a fallback.
+    QFont f = QApplication::font();
+    if (f.family() != fontToApp) {
+        f.setFamily(fontToApp);
+        QApplication::setFont(f);
+    }
 }
 
 void translator::UnLoadAllFontDataBase()

@@ -27,8 +27,8 @@ class translator : public QObject
 public:
     explicit translator(QObject *parent = nullptr);
 
-    // Replaces the application fonts by those in the resources; fonts that are
-    // not shipped are skipped.
+    // Replaces the application fonts by those in the resources (fonts that are
+    // not shipped are skipped) and writes the program in the current font.
     void LoadAllFontDataBase();
     void UnLoadAllFontDataBase();
 
