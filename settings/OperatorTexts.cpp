@@ -1,13 +1,13 @@
-#include "settings/OperatorTexts.h"
+// Operator messages of the layers without widgets (platform::reportToOperator)
+// are plain source texts; the reporter start-up installs (connectUtilityHooks)
+// translates them in the context "OperatorText". They are listed here so that
+// the translation files carry them: add every new reported text.
 
-#include <QCoreApplication>
+#include <QtGlobal>
 
 namespace {
 
-constexpr const char *kContext = "OperatorText";
-
-// Every text handed to platform::reportToOperator; add new ones here.
-[[maybe_unused]] const char *const kTexts[] = {
+[[maybe_unused]] const char *const kOperatorTexts[] = {
     QT_TRANSLATE_NOOP("OperatorText", "Recipe Saving Error."),
     QT_TRANSLATE_NOOP("OperatorText", "Recipe Dettails Saving Error."),
     QT_TRANSLATE_NOOP("OperatorText", "Settings Saving Error."),
@@ -15,8 +15,3 @@ constexpr const char *kContext = "OperatorText";
 };
 
 } // namespace
-
-QString translateOperatorText(const std::string &message)
-{
-    return QCoreApplication::translate(kContext, message.c_str());
-}
