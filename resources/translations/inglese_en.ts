@@ -37,6 +37,78 @@
     </message>
 </context>
 <context>
+    <name>ErrorManager</name>
+    <message>
+        <source>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 1
+Description E1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 2
+Description E2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 3
+Description E3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 4
+Description E4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 5
+Description E5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 6
+Description E6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 7
+Description E7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 8
+Description E8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 9
+Description E9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 10
+Description E10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 11
+Description E11</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 12
+Description E12</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ERROR 13
+Description E13</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ErrorMessage</name>
     <message>
         <source>WARNING</source>
@@ -112,6 +184,60 @@
         <source>SETTINGS</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Wait Reset.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not started.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not ended correctly.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware file not found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MANUTENZIONE PROGRAMMA.
+CONTATTARE L&apos;ASSISTENZA.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ricorda</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verificare che l&apos;adattatore wifi sia inserito.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Il sistema non riesce a connettersi provare a riavviare la macchina.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Usb memory not installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ManualHandling</name>
@@ -147,6 +273,25 @@
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm</name>
+    <message>
+        <source>SETTINGS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LANGUAGE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAIN LINE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BACK</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -38,6 +38,91 @@
     </message>
 </context>
 <context>
+    <name>ErrorManager</name>
+    <message>
+        <source>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</source>
+        <translation>PROBLEMA TECNICO, CONTATTARE L&apos;ASSISTENZA</translation>
+    </message>
+    <message>
+        <source>ERROR 1
+Description E1</source>
+        <translation>ERRORE 1
+Descrizione E1</translation>
+    </message>
+    <message>
+        <source>ERROR 2
+Description E2</source>
+        <translation>ERRORE 2
+Descrizione E2</translation>
+    </message>
+    <message>
+        <source>ERROR 3
+Description E3</source>
+        <translation>ERRORE 3
+Descrizione E3</translation>
+    </message>
+    <message>
+        <source>ERROR 4
+Description E4</source>
+        <translation>ERRORE 4
+Descrizione E4</translation>
+    </message>
+    <message>
+        <source>ERROR 5
+Description E5</source>
+        <translation>ERRORE 5
+Descrizione E5</translation>
+    </message>
+    <message>
+        <source>ERROR 6
+Description E6</source>
+        <translation>ERRORE 6
+Descrizione E6</translation>
+    </message>
+    <message>
+        <source>ERROR 7
+Description E7</source>
+        <translation>ERRORE 7
+Descrizione E7</translation>
+    </message>
+    <message>
+        <source>ERROR 8
+Description E8</source>
+        <translation>ERRORE 8
+Descrizione E8</translation>
+    </message>
+    <message>
+        <source>ERROR 9
+Description E9</source>
+        <translation>ERRORE 9
+Descrizione E9</translation>
+    </message>
+    <message>
+        <source>ERROR 10
+Description E10</source>
+        <translation>ERRORE 10
+Descrizione E10</translation>
+    </message>
+    <message>
+        <source>ERROR 11
+Description E11</source>
+        <translation>ERRORE 11
+Descrizione E11</translation>
+    </message>
+    <message>
+        <source>ERROR 12
+Description E12</source>
+        <translation>ERRORE 12
+Descrizione E12</translation>
+    </message>
+    <message>
+        <source>ERROR 13
+Description E13</source>
+        <translation>ERRORE 13
+Descrizione E13</translation>
+    </message>
+</context>
+<context>
     <name>ErrorMessage</name>
     <message>
         <source>WARNING</source>
@@ -49,7 +134,7 @@
     </message>
     <message>
         <source>ERROR</source>
-        <translation type="unfinished"></translation>
+        <translation>ERRORE</translation>
     </message>
 </context>
 <context>
@@ -75,43 +160,99 @@
     <name>MainWindow</name>
     <message>
         <source>frostpanel</source>
-        <translation type="unfinished"></translation>
+        <translation>frostpanel</translation>
     </message>
     <message>
         <source>HOME</source>
-        <translation type="unfinished"></translation>
+        <translation>HOME</translation>
     </message>
     <message>
         <source>SOFT</source>
-        <translation type="unfinished"></translation>
+        <translation>MORBIDO</translation>
     </message>
     <message>
         <source>---- rpm</source>
-        <translation type="unfinished"></translation>
+        <translation>---- rpm</translation>
     </message>
     <message>
         <source>MEDIUM</source>
-        <translation type="unfinished"></translation>
+        <translation>MEDIO</translation>
     </message>
     <message>
         <source>HARD</source>
-        <translation type="unfinished"></translation>
+        <translation>DURO</translation>
     </message>
     <message>
         <source>WHIPPING</source>
-        <translation type="unfinished"></translation>
+        <translation>MONTATURA</translation>
     </message>
     <message>
         <source>CUTTING</source>
-        <translation type="unfinished"></translation>
+        <translation>TAGLIO</translation>
     </message>
     <message>
         <source>CLEANING</source>
-        <translation type="unfinished"></translation>
+        <translation>PULIZIA</translation>
     </message>
     <message>
         <source>SETTINGS</source>
-        <translation type="unfinished"></translation>
+        <translation>IMPOSTAZIONI</translation>
+    </message>
+    <message>
+        <source>Wait Reset.</source>
+        <translation>Attendere il reset.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not started.</source>
+        <translation>Aggiornamento firmware non avviato.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not ended correctly.</source>
+        <translation>Aggiornamento firmware non terminato correttamente.</translation>
+    </message>
+    <message>
+        <source>Firmware file not found.</source>
+        <translation>File del firmware non trovato.</translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation>Errore di comunicazione.
+Riavviare la macchina.</translation>
+    </message>
+    <message>
+        <source>MANUTENZIONE PROGRAMMA.
+CONTATTARE L&apos;ASSISTENZA.</source>
+        <translation>MANUTENZIONE PROGRAMMATA.
+CONTATTARE L&apos;ASSISTENZA.</translation>
+    </message>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation>Cambiare filtro aspirazione aria</translation>
+    </message>
+    <message>
+        <source>Ricorda</source>
+        <translation>Ricorda</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Verificare che l&apos;adattatore wifi sia inserito.</source>
+        <translation>Verificare che l&apos;adattatore wifi sia inserito.</translation>
+    </message>
+    <message>
+        <source>Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina</source>
+        <translation>Spegnere la macchina, inserire adattatore wifi e riaccendere la macchina</translation>
+    </message>
+    <message>
+        <source>Il sistema non riesce a connettersi provare a riavviare la macchina.</source>
+        <translation>Il sistema non riesce a connettersi: provare a riavviare la macchina.</translation>
+    </message>
+    <message>
+        <source>Usb memory not installed.</source>
+        <translation>Memoria USB non inserita.</translation>
     </message>
 </context>
 <context>
@@ -149,6 +290,25 @@
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
         <translation>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm</name>
+    <message>
+        <source>SETTINGS</source>
+        <translation>IMPOSTAZIONI</translation>
+    </message>
+    <message>
+        <source>LANGUAGE</source>
+        <translation>LINGUA</translation>
+    </message>
+    <message>
+        <source>MAIN LINE</source>
+        <translation>RETE ELETTRICA</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
     </message>
 </context>
 <context>
