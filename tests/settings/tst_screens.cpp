@@ -7,7 +7,10 @@
 #include "support_settings.h"
 
 #include "app/Utils.h"
+#include "app/Dialog.h"
 #include "data/DataState.h"
+#include "data/SystemCommand.h"
+#include "link/SharedState.h"
 #include "data/UserSettings.h"
 #include "settings/DisplayKeyboard.h"
 #include "settings/LanguageList.h"
@@ -15,6 +18,7 @@
 #include "settings/mainline.h"
 #include "settings/translator.h"
 
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 
@@ -36,6 +40,7 @@ private:
 private slots:
     void initTestCase()
     {
+        syscmd::setSyncRunner([] {});
         initSettingsResources();
         transLanguage.LoadAllFontDataBase();
         QVERIFY(installBuiltLanguages(root));
@@ -56,9 +61,16 @@ private slots:
 
         {
             settings.setHz(QStringLiteral("50"));
-            mainline m;
-            m.setAttribute(Qt::WA_DeleteOnClose, false);
-            check(&m, "mainline" + suffix);
+            QPointer<mainline> m = new mainline;
+            check(m, "mainline" + suffix);
+            // Confirmed: the panel stays up while the board takes the command.
+            m->findChild<QPushButton *>("confirm")->click();
+            auto *panel = m->findChild<Dialog *>();
+            QVERIFY(panel);
+            check(panel, "mainline_sending" + suffix);
+            QTRY_VERIFY(m.isNull());
+            FifoLock lock;
+            serialFifo = {};
         }
         {
             LanguageList l(nullptr, false);
