@@ -1,9 +1,9 @@
 // The on-screen keyboard: its layouts and keys, editing at the cursor, the
-// suggestion, and the result handed back to the opening screen.
+// suggestion, and the result handed back to the opening screen (opened
+// through openDisplayKey, it is exercised by the language list's search).
 
 #include "app/AppState.h"
 #include "settings/DisplayKeyboard.h"
-#include "support_settings.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -164,33 +164,6 @@ private slots:
             k.close();
             QCOMPARE(int(keyboardStatus), -1);
         }
-    }
-
-    void openDisplayKeyWaitsForTheOperator()
-    {
-        // The suggestions come from promptListKeyboard, the preset text
-        // stands in the field.
-        promptListKeyboard = {"Italiano"};
-        QString suggested;
-        whenModal<DisplayKeyboard>([&](DisplayKeyboard *k) {
-            type(*k, "it");
-            suggested = k->suggestion();
-            click(*k, "key_confirm");
-        });
-        openDisplayKey(QString());
-        QCOMPARE(suggested, QStringLiteral("Italiano"));
-        QCOMPARE(int(keyboardStatus), 1);
-        QCOMPARE(keyboardReturn, QByteArray("it"));
-
-        QString shown;
-        whenModal<DisplayKeyboard>([&](DisplayKeyboard *k) {
-            shown = k->text();
-            click(*k, "key_cancel");
-        });
-        openDisplayKey(QStringLiteral("preset"));
-        QCOMPARE(shown, QStringLiteral("preset"));
-        QCOMPARE(int(keyboardStatus), -1);
-        QCOMPARE(keyboardReturn, QByteArray("it"));
     }
 };
 
