@@ -2,6 +2,22 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>AnomalyWorking</name>
+    <message>
+        <source>ANOMALY WORKING</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ATTENZIONE E&apos; STATA RILEVATA UNA PROCEDURA DI FRESATURA ANOMALA.
+INTERROMPERE LA PROCEDURA PREMENDO IL PULSANTE DI STOP OPPURE ATTENDERE IL TERMINE DELLA STESSA.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>PLEASE WAIT</source>
@@ -120,6 +136,29 @@ Description E13</source>
     </message>
     <message>
         <source>ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FilterChange</name>
+    <message>
+        <source>FILTER INFO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Working Hour:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remaining Hour:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FILTER CHANGED</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

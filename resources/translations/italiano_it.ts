@@ -2,6 +2,23 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="it" sourcelanguage="en">
 <context>
+    <name>AnomalyWorking</name>
+    <message>
+        <source>ANOMALY WORKING</source>
+        <translation>ANOMALIA DI LAVORO</translation>
+    </message>
+    <message>
+        <source>ATTENZIONE E&apos; STATA RILEVATA UNA PROCEDURA DI FRESATURA ANOMALA.
+INTERROMPERE LA PROCEDURA PREMENDO IL PULSANTE DI STOP OPPURE ATTENDERE IL TERMINE DELLA STESSA.</source>
+        <translation>ATTENZIONE E&apos; STATA RILEVATA UNA PROCEDURA DI FRESATURA ANOMALA.
+INTERROMPERE LA PROCEDURA PREMENDO IL PULSANTE DI STOP OPPURE ATTENDERE IL TERMINE DELLA STESSA.</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>PLEASE WAIT</source>
@@ -135,6 +152,29 @@ Descrizione E13</translation>
     <message>
         <source>ERROR</source>
         <translation>ERRORE</translation>
+    </message>
+</context>
+<context>
+    <name>FilterChange</name>
+    <message>
+        <source>FILTER INFO</source>
+        <translation>INFO FILTRO</translation>
+    </message>
+    <message>
+        <source>Working Hour:</source>
+        <translation>Ore di lavoro:</translation>
+    </message>
+    <message>
+        <source>Remaining Hour:</source>
+        <translation>Ore rimanenti:</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>FILTER CHANGED</source>
+        <translation>FILTRO CAMBIATO</translation>
     </message>
 </context>
 <context>
