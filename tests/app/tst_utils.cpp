@@ -1,5 +1,5 @@
 // Screen utilities without dialogs: rolling text, theming, backlight, clock,
-// serial number, text export and formatting.
+// serial number, text export and the temperature text.
 
 #include "TempRoot.h"
 #include "app/AppState.h"
@@ -32,7 +32,6 @@ private slots:
 
     void brightnessOnlyWithinRange();
     void clockSetMovesNowAndReadsBack();
-    void clockSetRefusesImpossibleDates();
 
     void serialNumberFile_data();
     void serialNumberFile();
@@ -41,7 +40,7 @@ private slots:
     void textExportAppendsOrOverwrites();
     void textExportToAMissingFolderFails();
 
-    void formatting();
+    void temperatureTextStaysInsideTheTable();
 
 private:
     int syncs = 0;
@@ -201,16 +200,6 @@ void UtilsTest::clockSetMovesNowAndReadsBack()
     QCOMPARE(platform::nowSeconds(), int64_t(1000));
 }
 
-void UtilsTest::clockSetRefusesImpossibleDates()
-{
-    TempRoot root;
-    const int64_t before = platform::nowSeconds();
-    QVERIFY(!saveToRtc(31, 12, 125, 10, 0)); // month 12 does not exist (0-11)
-    QVERIFY(!saveToRtc(0, 1, 125, 10, 0));
-    QVERIFY(!saveToRtc(1, 1, 125, 24, 0));
-    QVERIFY(qAbs(platform::nowSeconds() - before) < 5);
-}
-
 void UtilsTest::serialNumberFile_data()
 {
     QTest::addColumn<bool>("present");
@@ -289,17 +278,8 @@ void UtilsTest::textExportToAMissingFolderFails()
     QVERIFY(!writeToTxtFile("x", "/mnt/usb-memory/none/log_", ".txt", true));
 }
 
-void UtilsTest::formatting()
+void UtilsTest::temperatureTextStaysInsideTheTable()
 {
-    QCOMPARE(timeToString(0), QString("0"));
-    QCOMPARE(timeToString(18446744073709551615ULL), QString("18446744073709551615"));
-    QCOMPARE(hoursMinutesToString(0), QString("0:00"));
-    QCOMPARE(hoursMinutesToString(3599), QString("0:59"));
-    QCOMPARE(hoursMinutesToString(360000), QString("100:00"));
-    QCOMPARE(hoursMinutesToString(3 * 3600 + 5 * 60 + 59), QString("3:05"));
-    QCOMPARE(doubleToString(2.96), QString("3.0"));
-    QCOMPARE(doubleToString(-0.06), QString("-0.1"));
-
     const double saved = temperatureConversionTable[5];
     temperatureConversionTable[5] = -12.34;
     QCOMPARE(convertTemperature(5), QString::fromUtf8("-12.3 \u00B0C"));

@@ -27,7 +27,6 @@ private slots:
     void clockSetIsKeptAsAnOffset();
     void damagedOffsetFileIsIgnored();
     void clockDeviceFailuresAreReported();
-    void pathsFollowTheRoot();
 };
 
 void DevicesTest::usbDeviceByPriority_data()
@@ -162,13 +161,6 @@ void DevicesTest::clockDeviceFailuresAreReported()
     QVERIFY(!platform::setClock(t, &error));
     QCOMPARE(platform::clockOffset(), int64_t(0));
     // ... and the process is still here.
-}
-
-void DevicesTest::pathsFollowTheRoot()
-{
-    TempRoot root;
-    QCOMPARE(QString::fromStdString(platform::rtcDevice()), root.path("/dev/rtc"));
-    QCOMPARE(QString::fromStdString(platform::framebufferDevice()), root.path("/dev/fb0"));
 }
 
 QTEST_GUILESS_MAIN(DevicesTest)
