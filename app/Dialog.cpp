@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -92,9 +93,21 @@ void Dialog::mousePressEvent(QMouseEvent *event)
 void Dialog::showEvent(QShowEvent *event)
 {
     applyDimmedBackdrop(this);
+    // Kept to be painted by hand: a style sheet on the window behind (the
+    // home screen has one) would otherwise paint over the palette.
+    backdrop = palette().window().texture();
     if (autoClose)
         closeTimer->start();
     QDialog::showEvent(event);
+}
+
+void Dialog::paintEvent(QPaintEvent *event)
+{
+    if (!backdrop.isNull()) {
+        QPainter p(this);
+        p.drawPixmap(0, 0, backdrop);
+    }
+    QDialog::paintEvent(event);
 }
 
 void Dialog::changeEvent(QEvent *event)

@@ -6,6 +6,7 @@
 // and close it themselves.
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
 class QTimer;
@@ -33,6 +34,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void retranslate();
@@ -42,5 +44,6 @@ private:
     QLabel *details = nullptr;
     QTimer *closeTimer = nullptr;
     QString customMessage;
+    QPixmap backdrop;
     bool autoClose = true;
 };

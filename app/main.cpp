@@ -1,17 +1,14 @@
-// frostpanel: until the operator screens exist, the program runs the machine
-// link on its own and prints the exchange log, so the board can be watched
-// being polled.
+// frostpanel: the touch-screen program of the machine. Start-up prepares
+// every process-wide object and the worker threads, then the home screen
+// runs the event loop for the life of the process.
 
-#include "data/DataState.h"
-#include "data/UserSettings.h"
-#include "data/WorkingTimer.h"
-#include "link/ProtocolConversion.h"
-#include "link/SerialThreadComunication.h"
-#include "link/SharedState.h"
+#include "app/shell/Application.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ShellResources.h"
+#include "app/shell/StartUp.h"
 #include "platform/log.h"
-#include "platform/paths.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -29,50 +26,35 @@ void onSignal(int)
     (void)!::write(signalPipe[1], &c, 1);
 }
 
-void queueCommand(uint8_t code, const ByteVector &payload = {})
-{
-    FifoLock lock;
-    serialFifo.push(ProtocolConversion::BuildCommand(code, payload));
-    waitStateVar(code);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QElapsedTimer sinceLaunch;
+    sinceLaunch.start();
 
-    resetStateVar();
-    platform::debugLine("frostpanel " + swVersion.get() + " - board on " + platform::serialDevice());
+    Application app(argc, argv);
+    initAllResources();
+    startup::Workers workers = startup::run();
 
-    machineLife.load();
-    settings.load();
-    connectLinkHooks();
-
-    auto *serial = new SerialThreadComunication(10000);
-    serial->start();
-
-    // As at start-up: the mains frequency goes out three seconds after the
-    // start, and the board's firmware version is asked for.
-    QTimer::singleShot(3000, [] {
-        const uint8_t hz = settings.getHz().toInt() == 60 ? 6 : 5;
-        queueCommand(BoardCmd::MainsFrequency, {hz});
-        queueCommand(BoardCmd::Version);
+    MainWindow home;
+    home.setStyleSheet("background-color:#ffffff;");
+    home.show();
+    QTimer::singleShot(0, [&sinceLaunch] {
+        platform::debugLine("MAIN -> schermata principale visualizzata dopo " +
+                            std::to_string(sinceLaunch.elapsed()) + " ms");
     });
 
-    // Leave cleanly on Ctrl-C so the port is closed and the log is complete.
+    // The machine is simply switched off; on a PC, Ctrl-C or a terminate
+    // request leaves through the event loop so the port is closed cleanly.
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
         auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
-            serial->kill();
-            serial->join();
-            app.quit();
-        });
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     }
 
     const int rc = app.exec();
-    delete serial;
+    workers.stopAll();
     return rc;
 }

@@ -1,0 +1,529 @@
+#include "app/shell/MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "app/AppState.h"
+#include "app/Dialog.h"
+#include "app/ScreenSaver.h"
+#include "app/SuccessDialog.h"
+#include "app/Utils.h"
+#include "app/WaitResponseCmd.h"
+#include "app/shell/SettingsForm.h"
+#include "app/shell/StartUp.h"
+#include "cleaning/ManualHandling.h"
+#include "data/DataState.h"
+#include "data/Tables.h"
+#include "data/UserSettings.h"
+#include "data/WorkSettings.h"
+#include "data/WorkingTimer.h"
+#include "errors/AnomalyWorking.h"
+#include "errors/ErrorManager.h"
+#include "errors/FilterChange.h"
+#include "link/ProtocolConversion.h"
+#include "link/SharedState.h"
+#include "platform/clock.h"
+#include "platform/log.h"
+#include "platform/paths.h"
+#include "remote/RemoteState.h"
+#include "settings/LanguageList.h"
+#include "settings/mainline.h"
+#include "settings/translator.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+// Tile look of the entries whose screens come with later work: visibly not
+// a key, so no touch seems to be lost.
+const char kDisabledTile[] = "background-color: rgb(214, 221, 229); border-radius: 8px;";
+const char kDisabledText[] = "background: transparent; color: rgb(128, 138, 150);";
+
+// Rolling limit of the tile titles (characters).
+constexpr int kTitleRollChars = 8;
+
+QFont fontOf(int points, bool bold = false)
+{
+    QFont f(transLanguage.currentFont());
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setFixedSize(480, 272);
+    canStartRemoteRecipe = true;
+    platform::debugLine(" <<< MainWindo in creazione >>>");
+
+    loadLanguage(settings.getLanguage());
+    connectButtons();
+    for (QWidget *wdg : {static_cast<QWidget *>(ui->page_title), static_cast<QWidget *>(ui->p1_button),
+                         static_cast<QWidget *>(ui->p2_button), static_cast<QWidget *>(ui->p3_button),
+                         static_cast<QWidget *>(ui->whip_cut_button), static_cast<QWidget *>(ui->clean_button),
+                         static_cast<QWidget *>(ui->settings_button), static_cast<QWidget *>(ui->p_area)})
+        changeColor(wdg);
+    styleEntryTiles();
+
+    ErrorDescriptionTranslate();
+    errorSystem.fillErrorTable();
+    errorSystem.loadData();
+
+    waitResetPerform = new WaitResponseCmd(this, false);
+    waitResetPerform->setDisplayText(tr("Wait Reset."));
+    waitResetPerform->hide();
+    manualMouve = new ManualHandling(this);
+    manualMouve->hide();
+    screenSaver = new ScreenSaver(this);
+    screenSaver->hide();
+
+    wifiCheckTime = uint64_t(platform::nowSeconds()) + 5;
+    ui->wifi_ok->setVisible(settings.isWifiSet());
+    ui->wifi_ko->hide();
+
+    workingTimer = new QTimer(this);
+    connect(workingTimer, &QTimer::timeout, this, &MainWindow::checkErrorOccured);
+
+    applyFonts();
+    addRollingObject(ui->settings_title, kTitleRollChars);
+    addRollingObject(ui->clean_title, kTitleRollChars);
+    machineLife.startTimeMachine();
+    updateSpeedLabels();
+    startSubWin = settings.getStartPage() == 0;
+
+    // The welcome closes by itself, so it is shown without blocking the
+    // construction; the poll starts at once beneath it.
+    welcome = new Dialog(this);
+    welcome->setAttribute(Qt::WA_DeleteOnClose);
+    welcome->open();
+
+    workingTimer->start(kPollMs);
+}
+
+MainWindow::~MainWindow()
+{
+    for (QLabel *l : {ui->settings_title, ui->clean_title, ui->p1_title, ui->p2_title, ui->p3_title,
+                      ui->whip_title, ui->cut_title})
+        removeRollingObject(l);
+    delete ui;
+}
+
+void MainWindow::connectButtons()
+{
+    const auto hook = [this](std::initializer_list<ClickableLabel *> labels, void (MainWindow::*slot)()) {
+        for (ClickableLabel *l : labels)
+            connect(l, &ClickableLabel::clicked, this, slot);
+    };
+    hook({ui->p1_button, ui->p1_title, ui->p1_label}, &MainWindow::p1_clicked);
+    hook({ui->p2_button, ui->p2_title, ui->p2_label}, &MainWindow::p2_clicked);
+    hook({ui->p3_button, ui->p3_title, ui->p3_label}, &MainWindow::p3_clicked);
+    hook({ui->whip_cut_button, ui->whip_title, ui->cut_title}, &MainWindow::whip_cut_clicked);
+    hook({ui->clean_button, ui->clean_title}, &MainWindow::clean_clicked);
+    hook({ui->settings_button, ui->settings_title}, &MainWindow::settings_clicked);
+}
+
+void MainWindow::styleEntryTiles()
+{
+    // The start screens and cleaning arrive with later work: their tiles
+    // stay visible (the speeds are useful) but disabled.
+    for (ClickableLabel *tile : {ui->p1_button, ui->p2_button, ui->p3_button, ui->whip_cut_button, ui->clean_button}) {
+        tile->setStyleSheet(kDisabledTile);
+        tile->setEnabled(false);
+    }
+    for (ClickableLabel *text : {ui->p1_title, ui->p2_title, ui->p3_title, ui->p1_label, ui->p2_label, ui->p3_label,
+                                 ui->whip_title, ui->cut_title, ui->clean_title}) {
+        text->setStyleSheet(kDisabledText);
+        text->setEnabled(false);
+    }
+    ui->whip_cut_icon->setEnabled(false);
+    ui->clean_icon->setEnabled(false);
+}
+
+void MainWindow::applyFonts()
+{
+    // 34 points where the title fits; a longer one (or translation) is set
+    // smaller rather than cut.
+    for (QLabel *l : {ui->p1_title, ui->p2_title, ui->p3_title}) {
+        l->setFont(fontOf(34, true));
+        fitTextToLabel(l, 34, 14);
+    }
+    for (QLabel *l : {ui->p1_label, ui->p2_label, ui->p3_label})
+        l->setFont(fontOf(12, true));
+    for (QLabel *l : {ui->whip_title, ui->cut_title, ui->clean_title, ui->settings_title})
+        l->setFont(fontOf(13));
+    ui->page_title->setFont(fontOf(13, true));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        for (QLabel *l : {ui->settings_title, ui->clean_title, ui->whip_title, ui->cut_title})
+            removeRollingObject(l);
+        ui->retranslateUi(this);
+        applyFonts();
+        updateSpeedLabels();
+        for (QLabel *l : {ui->settings_title, ui->clean_title, ui->whip_title, ui->cut_title})
+            addRollingObject(l, kTitleRollChars);
+        if (waitResetPerform)
+            waitResetPerform->setDisplayText(tr("Wait Reset."));
+        ErrorDescriptionTranslate();
+        errorSystem.retranslateTable();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::loadLanguage(const QString &language)
+{
+    if (transLanguage.applyLanguage(language))
+        m_currLang = language;
+    m_langPath = translator::languagesDir();
+}
+
+// ---- entries ----------------------------------------------------------------------
+
+void MainWindow::p1_clicked()
+{
+    // The program start screens come with the work-runs screens.
+}
+
+void MainWindow::p2_clicked() {}
+
+void MainWindow::p3_clicked() {}
+
+void MainWindow::whip_cut_clicked() {}
+
+void MainWindow::clean_clicked() {}
+
+void MainWindow::settings_clicked()
+{
+    if (settingsPage)
+        return;
+    main_windows_on = false;
+    settingsPage = new SettingsForm(this);
+    settingsPage->setAttribute(Qt::WA_DeleteOnClose);
+    connect(settingsPage, &QObject::destroyed, this, &MainWindow::deleteSubWindows);
+    settingsPage->show();
+}
+
+void MainWindow::deleteSubWindows()
+{
+    canStartRemoteRecipe = true;
+    main_windows_on = true;
+}
+
+void MainWindow::waitResponseCmdEnd()
+{
+    if (startUpdateFirmware < 0)
+        DisplayError(tr("Firmware upgrade not started."), QString(), false);
+    else if (endUpdateFirmware < 0)
+        DisplayError(tr("Firmware upgrade not ended correctly."), QString(), false);
+    else
+        (new SuccessDialog(this))->show();
+}
+
+void MainWindow::filterWinClose()
+{
+    if (changefilter) {
+        machineLife.resetFilterTime();
+        machineLife.save();
+    } else {
+        write_warning_reminder(readClockDate(), WRNG_FILTRO);
+    }
+    main_windows_on = true;
+}
+
+void MainWindow::startRemoteRecipe()
+{
+    if (!canStartRemoteRecipe || !startFromTcp)
+        return;
+    startFromTcp = false;
+    if (screenSaver->isVisible()) {
+        lastUserEventOccurred = uint64_t(platform::nowSeconds()) + uint64_t(settings.getScreenSaverTime());
+        screenSaver->hide();
+    }
+    // The start screens a remote start opens come with the work-runs
+    // screens; until then the hand-over is consumed and logged.
+    platform::debugLine("MainWindow -> avvio remoto ricetta " + tcpRecipeName.get() + " tipo " +
+                        std::to_string(int(tcpRecipeType.load())) + ": schermata di avvio non disponibile");
+    tcpRecipeType = 0;
+    tcpRecipeName = std::string();
+}
+
+// ---- the poll ---------------------------------------------------------------------------
+
+void MainWindow::updateSpeedLabels()
+{
+    const WorkSettings *presets[] = {frostizing_soft, frostizing_medium, frostizing_hard};
+    QLabel *labels[] = {ui->p1_label, ui->p2_label, ui->p3_label};
+    for (int i = 0; i < 3; ++i) {
+        const uint8_t s = presets[i] ? presets[i]->getMillingSteps(0).CutSpeed : 0;
+        const int rpm = s < RPM_SPEED_TABLE_SIZE ? rpmSpeedTable[s] : 0;
+        labels[i]->setText(QString::number(rpm) + "rpm");
+    }
+}
+
+void MainWindow::showFirstStartScreens()
+{
+    platform::debugLine(" MainWindow --> Settaggio non trovato --> vado a caricare la pagina lingue");
+    LanguageList list(this, true);
+    list.exec();
+    // The language chosen (or the default kept) is what the settings file
+    // now records, so the first start is over once the list is closed.
+    if (!settings.isFileFound())
+        settings.save();
+    mainline_set = false;
+    platform::debugLine(" MainWindow -->  vado a caricare la pagina di Main Line");
+    if (!mainsPage) {
+        mainsPage = new mainline(this);
+        mainsPage->setAttribute(Qt::WA_DeleteOnClose);
+        mainsPage->show();
+    }
+    mainsPage->raise();
+}
+
+void MainWindow::startFirmwareUpdate()
+{
+    fwNotFound = false;
+    fwUpdateStarted = true;
+
+    QString file;
+    if (forceFwUpdate) {
+        file = QString::fromStdString(platform::path("/home/root/velt_fw"));
+    } else {
+        const QDir usb(QString::fromStdString(platform::path("/mnt/usb-memory/")));
+        const QStringList found = usb.entryList({"fw-*update.hex"}, QDir::Files, QDir::Name);
+        if (!found.isEmpty())
+            file = usb.filePath(found.first());
+    }
+    QFile hex(file);
+    if (!file.isEmpty() && hex.open(QIODevice::ReadOnly)) {
+        if (forceFwUpdate)
+            forceFwUpdateSend = true;
+        int lines = 0;
+        while (!hex.atEnd()) {
+            hex.readLine(4096);
+            ++lines;
+        }
+        hex.close();
+        hideReadinessScreens();
+        firmwareProgress = new WaitResponseCmd(this, true);
+        firmwareProgress->setAttribute(Qt::WA_DeleteOnClose);
+        firmwareProgress->setProgressMinMax(0, lines);
+        {
+            FifoLock lock;
+            waitStateVar(BoardCmd::FirmwareUpdate);
+            serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::FirmwareUpdate, {}));
+        }
+        firmwareProgress->show();
+        connect(firmwareProgress, &QObject::destroyed, this, &MainWindow::waitResponseCmdEnd);
+    } else {
+        DisplayError(tr("Firmware file not found."), QString(), false);
+    }
+    forceFwUpdate = false;
+}
+
+void MainWindow::hideReadinessScreens()
+{
+    if (waitResetPerform->isVisible()) {
+        waitResetPerform->hide();
+        enableScreenSaver = true;
+    }
+    if (manualMouve->isVisible()) {
+        manualMouve->hide();
+        enableScreenSaver = true;
+    }
+}
+
+void MainWindow::checkWarnings()
+{
+    if (!displayError && !comunicationErrorDisplayed && serialComunicationError > 5) {
+        displayError = true;
+        comunicationErrorDisplayed = true;
+        DisplayError(tr("Comunicarion error.\nPerform machine restart."), QString(), false);
+        // The board is not answering: stop waiting for it to become ready.
+        machineReady = true;
+        return;
+    }
+    if (!machineReady || !main_windows_on)
+        return;
+    if (viewNeedRevision && machineLife.needRevision())
+        DisplayError(tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), QString(), true);
+    viewNeedRevision = false;
+
+    if (filterNotifciation && machineLife.checkFilterChange()) {
+        date interval;
+        interval.minute = 1;
+        if (check_warning_remainder(readClockDate(), WRNG_FILTRO, interval)) {
+            main_windows_on = false;
+            const int answer = DisplayDialogMsg(tr("Cambiare filtro aspirazione aria"), 0, false, tr("Ricorda"),
+                                                tr("OK"));
+            if (answer == 1) {
+                changefilter = false;
+                auto *page = new FilterChange(this);
+                page->setAttribute(Qt::WA_DeleteOnClose);
+                connect(page, &QObject::destroyed, this, &MainWindow::filterWinClose);
+                page->show();
+            } else {
+                write_warning_reminder(readClockDate(), WRNG_FILTRO);
+                main_windows_on = true;
+            }
+        }
+    }
+    filterNotifciation = true;
+}
+
+void MainWindow::checkReadiness()
+{
+    if (!machineReady) {
+        if (!glassPresence) {
+            if (!manualMouve->isVisible()) {
+                manualMouve->show();
+                manualMouve->raise();
+            }
+            if (waitResetPerform->isVisible())
+                waitResetPerform->hide();
+        } else {
+            if (!waitResetPerform->isVisible()) {
+                waitResetPerform->show();
+                waitResetPerform->raise();
+            }
+            if (manualMouve->isVisible())
+                manualMouve->hide();
+        }
+    } else {
+        machineReadyTick();
+    }
+    if (uint64_t(platform::nowSeconds()) > wifiCheckTime && enableScreenSaver)
+        probeWireless();
+    updateWifiIcons();
+}
+
+void MainWindow::machineReadyTick()
+{
+    hideReadinessScreens();
+    if (working && anomalyWorkingCheck) {
+        anomalyWorkingCheck = false;
+        AnomalyWorking anomaly(this);
+        anomaly.exec();
+    }
+    anomalyWorkingCheck = false;
+    if (fwVersion.empty()) {
+        fwVersion = std::string("----");
+        FifoLock lock;
+        serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::Version, {}));
+    }
+    if (!startSubWin) {
+        openStartPage();
+        startSubWin = true;
+    }
+}
+
+void MainWindow::openStartPage()
+{
+    switch (settings.getStartPage()) {
+    case 1:
+        p1_clicked();
+        break;
+    case 2:
+        p2_clicked();
+        break;
+    case 3:
+        p3_clicked();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::probeWireless()
+{
+    startup::probeWireless(false);
+    wifiCheckTime = uint64_t(platform::nowSeconds()) + deltaWifiCheck;
+}
+
+void MainWindow::updateWifiIcons()
+{
+    if (!settings.isWifiSet() || screenSaver->isVisible() || !enableScreenSaver)
+        return;
+    if (!wifiConnect && !wifiNotConnectedSend) {
+        wifiNotConnectedSend = true;
+        if (!usbWifiDongleMounted) {
+            ui->wifi_ok->hide();
+            ui->wifi_ko->hide();
+            DisplayError(tr("Verificare che l'adattatore wifi sia inserito.") + "\n" +
+                             tr("Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina"),
+                         QString(), false);
+        } else {
+            ui->wifi_ok->hide();
+            ui->wifi_ko->show();
+            DisplayError(tr("Il sistema non riesce a connettersi provare a riavviare la macchina."), QString(),
+                         false);
+        }
+    } else if (wifiConnect && wifiNotConnectedSend) {
+        ui->wifi_ko->hide();
+        ui->wifi_ok->show();
+        wifiNotConnectedSend = false;
+    }
+}
+
+void MainWindow::checkScreenSaver()
+{
+    if (settings.isScreenSaverEnabled() && enableScreenSaver &&
+        uint64_t(platform::nowSeconds()) > lastUserEventOccurred && !screenSaver->isVisible()) {
+        screenSaver->show();
+        screenSaver->raise();
+    }
+}
+
+void MainWindow::checkErrorOccured()
+{
+    if (inPoll) {
+        rollRollingObjects();
+        return;
+    }
+    inPoll = true;
+    struct Leave
+    {
+        bool &flag;
+        ~Leave() { flag = false; }
+    } leave{inPoll};
+
+    // 1.-2.
+    updateSpeedLabels();
+    if (--timeUpdateIdx == 0) {
+        timeUpdateIdx = kTimeUpdateTicks;
+        machineLife.stopTimeMachine();
+        machineLife.startTimeMachine();
+    }
+
+    // 3. First start: nothing else runs until the language and the supply
+    // frequency have been chosen.
+    if (!settings.isFileFound()) {
+        showFirstStartScreens();
+    } else if (!mainsPage) {
+        // 4.-8.
+        loadLanguage(settings.getLanguage());
+
+        if ((forceFwUpdate && machineReady) || (fwNotFound && usbMount))
+            startFirmwareUpdate();
+        else if (fwNotFound && !usbMount) {
+            fwNotFound = false;
+            DisplayError(tr("Usb memory not installed."), QString(), false);
+        }
+
+        const bool fatal = errorSystem.displayError();
+        checkWarnings();
+        if (!fatal && !fwUpdateStarted)
+            checkReadiness();
+        checkScreenSaver();
+    }
+
+    // 9.-10.
+    rollRollingObjects();
+    startRemoteRecipe();
+}

@@ -1,0 +1,114 @@
+#pragma once
+// The home screen and the program's supervisor: six entry tiles, and the one
+// periodic poll (300 ms) of the machine state shared with the link thread,
+// from which it opens what the state calls for: the readiness screens, the
+// firmware update, communication, maintenance, filter and Wi-Fi warnings, the
+// work anomaly screen and the screen saver. It lives as long as the process.
+
+#include "app/Dialog.h"
+#include "app/WaitResponseCmd.h"
+#include "app/shell/SettingsForm.h"
+#include "settings/mainline.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QTranslator>
+
+#include <cstdint>
+
+class QTimer;
+class ScreenSaver;
+class ManualHandling;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPollMs = 300;
+    // Poll ticks between two commits of the machine's running time (120 s).
+    static constexpr uint16_t kTimeUpdateTicks = 400;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // For tests and the screenshot tool.
+    ScreenSaver *screenSaverPage() const { return screenSaver; }
+    WaitResponseCmd *resetWaitDialog() const { return waitResetPerform; }
+    ManualHandling *manualHandling() const { return manualMouve; }
+    Dialog *startDialog() const { return welcome; }
+    mainline *mainsScreen() const { return mainsPage; }
+    SettingsForm *settingsMenu() const { return settingsPage; }
+    QTimer *pollTimer() const { return workingTimer; }
+    bool homeInFront() const { return main_windows_on; }
+    // The entry tiles of screens still to come are shown disabled.
+    bool workEntriesEnabled() const { return false; }
+
+public slots:
+    void p1_clicked();
+    void p2_clicked();
+    void p3_clicked();
+    void whip_cut_clicked();
+    void settings_clicked();
+    void clean_clicked();
+    // The poll.
+    void checkErrorOccured();
+    void waitResponseCmdEnd();
+    void deleteSubWindows();
+    void filterWinClose();
+    void loadLanguage(const QString &language);
+    void startRemoteRecipe();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void connectButtons();
+    void applyFonts();
+    void updateSpeedLabels();
+    void showFirstStartScreens();
+    void startFirmwareUpdate();
+    void checkWarnings();
+    void checkReadiness();
+    void machineReadyTick();
+    void probeWireless();
+    void updateWifiIcons();
+    void checkScreenSaver();
+    void openStartPage();
+    void hideReadinessScreens();
+    void styleEntryTiles();
+
+    Ui::MainWindow *ui;
+    QTranslator m_translator;
+    QTranslator m_translatorQt;
+    QString m_currLang;
+    QString m_langPath;
+    QTimer *workingTimer = nullptr;
+    ScreenSaver *screenSaver = nullptr;
+    WaitResponseCmd *waitResetPerform = nullptr;
+    ManualHandling *manualMouve = nullptr;
+    uint16_t timeUpdateIdx = kTimeUpdateTicks;
+    bool viewNeedRevision = true;
+    bool filterNotifciation = false;
+    bool anomalyWorkingCheck = true;
+    bool wifiNotConnectedSend = false;
+    uint64_t wifiCheckTime = 0;
+    uint16_t deltaWifiCheck = 60;
+    bool startSubWin = false;
+    bool mainline_set = false;
+    bool main_windows_on = true;
+
+    // A poll that opened a modal screen is still running underneath it; the
+    // ticks that arrive meanwhile only roll the texts, so no screen is ever
+    // opened twice on top of itself.
+    bool inPoll = false;
+    QPointer<Dialog> welcome;
+    QPointer<mainline> mainsPage;
+    QPointer<SettingsForm> settingsPage;
+    QPointer<WaitResponseCmd> firmwareProgress;
+};
