@@ -1,0 +1,215 @@
+// frostpanel-screens: renders every screen of the program, in its states and
+// in each language, to PNG files at the display's 480 x 272, for looking
+// them over. Runs on Qt's offscreen platform in a throw-away sandbox root.
+//
+//   frostpanel-screens OUTPUT_FOLDER [LANGUAGES_FOLDER]
+//
+// LANGUAGES_FOLDER holds the compiled translations (default: "languages"
+// beside the program, where the build puts them).
+
+#include "app/AppState.h"
+#include "app/Dialog.h"
+#include "app/DialogMessage.h"
+#include "app/ErrorMessage.h"
+#include "app/ScreenSaver.h"
+#include "app/SuccessDialog.h"
+#include "app/Utils.h"
+#include "app/WaitResponseCmd.h"
+#include "app/shell/Application.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/SettingsForm.h"
+#include "app/shell/ShellResources.h"
+#include "cleaning/ManualHandling.h"
+#include "data/DataState.h"
+#include "data/Presets.h"
+#include "data/UserSettings.h"
+#include "errors/AnomalyWorking.h"
+#include "errors/FilterChange.h"
+#include "link/SharedState.h"
+#include "remote/RemoteState.h"
+#include "settings/DisplayKeyboard.h"
+#include "settings/LanguageList.h"
+#include "settings/mainline.h"
+#include "settings/translator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString outDir;
+QString language;
+int written = 0;
+int failed = 0;
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+    }
+}
+
+void save(QWidget *w, const QString &name)
+{
+    settle();
+    const QPixmap shot = w->grab(QRect(0, 0, 480, 272));
+    const QString file = QString("%1/%2-%3.png").arg(outDir, language, name);
+    if (shot.size() != QSize(480, 272) || !shot.save(file)) {
+        std::fprintf(stderr, "cannot render %s\n", qPrintable(name));
+        ++failed;
+        return;
+    }
+    std::printf("%s\n", qPrintable(file));
+    ++written;
+}
+
+// Shows a screen, saves it, closes it.
+template <typename T> void render(T *w, const QString &name, const std::function<void(T *)> &prepare = {})
+{
+    w->setAttribute(Qt::WA_DontShowOnScreen, false);
+    if (prepare)
+        prepare(w);
+    w->show();
+    save(w, name);
+    w->close();
+    delete w;
+}
+
+void renderAll(MainWindow &home)
+{
+    // Home screen in its states.
+    machineReady = true;
+    glassPresence = true;
+    home.show();
+    home.raise();
+    save(&home, "home");
+    settings.setWifiEssid("DemoNet");
+    wifiConnect = false;
+    home.findChild<QWidget *>("wifi_ok")->hide();
+    home.findChild<QWidget *>("wifi_ko")->show();
+    save(&home, "home-wifi-lost");
+    home.findChild<QWidget *>("wifi_ko")->hide();
+    home.findChild<QWidget *>("wifi_ok")->show();
+    save(&home, "home-wifi-ok");
+    settings.setWifiEssid(QString());
+
+    render(new Dialog(&home), "start-dialog");
+    render<Dialog>(new Dialog(&home), "wait-panel", [](Dialog *d) { d->autoclose_stop(); });
+
+    home.resetWaitDialog()->show();
+    save(home.resetWaitDialog(), "reset-wait");
+    home.resetWaitDialog()->hide();
+    home.manualHandling()->show();
+    save(home.manualHandling(), "manual-handling");
+    home.manualHandling()->hide();
+
+    ScreenSaver *saver = home.screenSaverPage();
+    saver->show();
+    save(saver, "screensaver-logo");
+    saver->stepTimeout();
+    save(saver, "screensaver-reminder");
+    saver->hide();
+
+    render<WaitResponseCmd>(new WaitResponseCmd(&home, false), "firmware-progress", [](WaitResponseCmd *w) {
+        w->setProgressMinMax(0, 1200);
+        actualWaitProgress = 480;
+    });
+    render(new SuccessDialog(&home), "success");
+
+    const struct
+    {
+        const char *name;
+        QString text;
+        QString picture;
+        bool machineError;
+    } errors[] = {
+        {"error-communication", QObject::tr("Comunicarion error.\nPerform machine restart."), {}, false},
+        {"error-maintenance", QObject::tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), {}, false},
+        {"error-wifi-adapter",
+         QObject::tr("Verificare che l'adattatore wifi sia inserito.") + "\n" +
+             QObject::tr("Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina"),
+         {},
+         false},
+        {"error-lid", QObject::tr("Close the machine before start working."), ":/image/machine open.gif", false},
+        {"error-board", "ERROR 5\nDescription E5", {}, true},
+    };
+    for (const auto &e : errors)
+        render<ErrorMessage>(new ErrorMessage(&home, e.picture, e.machineError), e.name,
+                             [&e](ErrorMessage *m) { m->setDisplayMessage(e.text); });
+
+    render<DialogMessage>(new DialogMessage(&home, false), "filter-question", [](DialogMessage *d) {
+        d->setDisplayMessage(QObject::tr("Cambiare filtro aspirazione aria"));
+        d->setKeys(QObject::tr("Ricorda"), QObject::tr("OK"));
+    });
+    render(new FilterChange(&home), "filter-page");
+    working = true;
+    render(new AnomalyWorking(&home), "anomaly-working");
+    working = false;
+
+    auto *menu = new SettingsForm(&home);
+    render(menu, "settings-menu");
+    render(new LanguageList(&home, false), "language-list");
+    render(new LanguageList(&home, true), "language-list-first-start");
+    render(new mainline(&home), "supply-frequency");
+    render(new DisplayKeyboard(&home), "keyboard");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir root;
+    qputenv("FROSTPANEL_ROOT", root.path().toLocal8Bit());
+    Application app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [LANGUAGES_FOLDER]\n", argv[0]);
+        return 2;
+    }
+    outDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outDir);
+    const QString languages =
+        argc > 2 ? QString::fromLocal8Bit(argv[2]) : QCoreApplication::applicationDirPath() + "/languages";
+
+    // A machine in use: its data, the translations and a logo.
+    QDir().mkpath(root.path() + "/home/root/languages");
+    for (const QString &f : QDir(languages).entryList(QDir::Files))
+        QFile::copy(languages + "/" + f, root.path() + "/home/root/languages/" + f);
+    QFile::copy(QString(FROSTPANEL_SOURCE_DIR) + "/resources/pictures/demo/logo.png",
+                root.path() + "/home/root/logo.png");
+    serialNumber = std::string("FP2-0417-DEMO");
+    swVersion = std::string("1.01.01");
+
+    initAllResources();
+    transLanguage.LoadAllFontDataBase();
+    transLanguage.LoadInfoLang();
+    initMillingDefaultSettings();
+    initCuttingDefaultSettings();
+    initWhippingDefaultSettings();
+    settings.setLanguage("inglese_en");
+    settings.save();
+    settings.set_rete_setting("50", "230");
+
+    MainWindow home;
+    home.setStyleSheet("background-color:#ffffff;");
+    home.pollTimer()->stop();
+    if (home.startDialog())
+        home.startDialog()->close();
+
+    for (const QString &lang : {QString("inglese_en"), QString("italiano_it")}) {
+        language = lang.section('_', 1);
+        transLanguage.LoadLanguage(lang);
+        settle();
+        renderAll(home);
+    }
+    std::printf("%d screens written to %s\n", written, qPrintable(outDir));
+    return failed == 0 && written > 0 ? 0 : 1;
+}
