@@ -1,18 +1,41 @@
 #!/usr/bin/env bash
-# Builds frostpanel and the simulated board, then runs the program against it.
-# The simulated board reads its control commands from this terminal
-# (type "help"); the program's exchange log is printed here too.
+# Builds frostpanel and the simulated board, prepares a sandbox root with a
+# machine's usual data, and runs the program against the board: in a window
+# when a display is there, otherwise on Qt's VNC platform (480 x 272).
+# The simulated board reads its control commands from this terminal (type
+# "help"); the program's log goes to build/demo-root/frostpanel.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target frostpanel frostpanel-boardsim -j "$(nproc)"
+cmake --build build --target frostpanel frostpanel-boardsim frostpanel-demo-seed frostpanel-remote translations \
+    -j "$(nproc)"
 
 ROOT="$PWD/build/demo-root"
-mkdir -p "$ROOT/home/root" "$ROOT/dev" "$ROOT/mnt"
+mkdir -p "$ROOT/home/root/languages" "$ROOT/dev" "$ROOT/mnt/usb-memory"
 export FROSTPANEL_ROOT="$ROOT"
 unset FROSTPANEL_SERIAL # the board appears at the program's own device path
+
+# The machine's data: serial number, presets, settings, recipes (kept from
+# one demo to the next), translations and the screen-saver logo.
+build/frostpanel-demo-seed
+cp build/languages/* "$ROOT/home/root/languages/"
+cp resources/pictures/demo/logo.png "$ROOT/home/root/logo.png"
+: >"$ROOT/dev/fb0" # the screenshot key copies this "frame buffer"
+
+# Stand-ins for the wireless tools: the demo machine counts as joined to a
+# network, so the remote service is reachable on localhost.
+export PATH="$PWD/tools/demo-bin:$PATH"
+
+VNC_PORT="${FROSTPANEL_VNC_PORT:-5900}"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    SCREEN_LINE="The program opens in a window (480 x 272)."
+else
+    export QT_QPA_PLATFORM="vnc:size=480x272:port=$VNC_PORT"
+    SCREEN_LINE="No display here: the screen is served over VNC. Connect a viewer to localhost:$VNC_PORT
+(for example: vncviewer localhost:$VNC_PORT, or an SSH tunnel -L $VNC_PORT:localhost:$VNC_PORT from your PC)."
+fi
 
 cleanup() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
@@ -23,12 +46,17 @@ trap cleanup EXIT
 # The program starts a moment after the board, once its device exists.
 (
     for _ in $(seq 50); do [ -e "$ROOT/dev/ttymxc1" ] && break; sleep 0.1; done
-    exec build/frostpanel
+    exec build/frostpanel >"$ROOT/frostpanel.log" 2>&1
 ) &
 APP_PID=$!
 
 cat <<MSG
+$SCREEN_LINE
+Program log: $ROOT/frostpanel.log
 Simulated board: device $ROOT/dev/ttymxc1, control socket $ROOT/boardsim.sock
-Type simulator commands here, for example:  set lid open   set error 12   silent on   help   quit
+Type simulator commands here and watch the screens react, for example:
+  set lid open      set glass none      set ready 0      set ready 1      set error 12      silent on      help      quit
+Remote service on localhost (TCP 4444, UDP 8888), for example:
+  build/frostpanel-remote --host 127.0.0.1 --serial FP2-0417-DEMO recipes changed 0
 MSG
 build/frostpanel-boardsim --link "$ROOT/dev/ttymxc1" --control "$ROOT/boardsim.sock" --wiretime
