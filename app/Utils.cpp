@@ -255,7 +255,10 @@ void fitTextToLabel(QLabel *label, int maxPt, int minPt)
 {
     if (!label)
         return;
+    // The family follows the language's font (the application font), also
+    // after a language change, when the label already has a font of its own.
     QFont f = label->font();
+    f.setFamily(QApplication::font().family());
     const QRect box = label->contentsRect();
     const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
     for (int pt = maxPt; pt >= minPt; --pt) {
