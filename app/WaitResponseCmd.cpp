@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Overlay.h"
+#include "app/Utils.h"
 #include "link/SharedState.h"
 #include "ui_WaitResponseCmd.h"
 
@@ -26,6 +27,10 @@ WaitResponseCmd::WaitResponseCmd(QWidget *parent, bool automaticClose)
     movie->setScaledSize(ui->animation->size());
     ui->animation->setMovie(movie);
     ui->progressBar->hide();
+    QFont bold = ui->displayText->font();
+    bold.setBold(true);
+    ui->displayText->setFont(bold);
+    fitTextToLabel(ui->displayText, 16, 10);
 
     timer->setInterval(updateTimer);
     connect(timer, &QTimer::timeout, this, &WaitResponseCmd::updateState);
@@ -42,6 +47,7 @@ void WaitResponseCmd::setDisplayText(const QString &text)
 {
     customText = true;
     ui->displayText->setText(text);
+    fitTextToLabel(ui->displayText, 16, 10);
 }
 
 QString WaitResponseCmd::displayText() const
@@ -94,7 +100,9 @@ void WaitResponseCmd::hideEvent(QHideEvent *event)
 
 void WaitResponseCmd::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::LanguageChange && !customText)
+    if (event->type() == QEvent::LanguageChange && !customText) {
         ui->retranslateUi(this);
+        fitTextToLabel(ui->displayText, 16, 10);
+    }
     QWidget::changeEvent(event);
 }
