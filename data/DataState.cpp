@@ -6,7 +6,10 @@
 #include <QString>
 
 // ===== Work programs and recipe index lists =====================================
-WorkSettings *actual = new WorkSettings();
+// Static storage: the pointer is repointed to presets and recipes later, and
+// the first program must neither leak nor ever be freed.
+static WorkSettings initialProgram;
+WorkSettings *actual = &initialProgram;
 
 RecipeElementList *recipesMillingList = nullptr;
 RecipeElementList *recipesWhippingList = nullptr;
