@@ -20,10 +20,21 @@ std::atomic<int64_t> fixedValue{0};
 
 // The offset file is read once per sandbox root: "now" is asked often, from
 // several threads, and only setting the clock changes it.
-std::mutex offsetMutex;
-std::string offsetRoot;
-bool offsetLoaded = false;
-int64_t offsetValue = 0;
+// Built on first use: "now" is already asked by other objects' static
+// constructors, before this file's globals would exist.
+struct OffsetState
+{
+    std::mutex mutex;
+    std::string root;
+    bool loaded = false;
+    int64_t value = 0;
+};
+
+OffsetState &offsetState()
+{
+    static OffsetState state;
+    return state;
+}
 
 std::string offsetFile()
 {
@@ -60,13 +71,14 @@ int64_t clockOffset()
     const std::string r = root();
     if (r.empty())
         return 0;
-    std::lock_guard<std::mutex> l(offsetMutex);
-    if (!offsetLoaded || offsetRoot != r) {
-        offsetValue = readOffsetFile();
-        offsetRoot = r;
-        offsetLoaded = true;
+    OffsetState &st = offsetState();
+    std::lock_guard<std::mutex> l(st.mutex);
+    if (!st.loaded || st.root != r) {
+        st.value = readOffsetFile();
+        st.root = r;
+        st.loaded = true;
     }
-    return offsetValue;
+    return st.value;
 }
 
 bool storeClockOffset(int64_t seconds)
@@ -74,12 +86,13 @@ bool storeClockOffset(int64_t seconds)
     const std::string r = root();
     if (r.empty())
         return false;
-    std::lock_guard<std::mutex> l(offsetMutex);
+    OffsetState &st = offsetState();
+    std::lock_guard<std::mutex> l(st.mutex);
     if (!writeFileAtomic(offsetFile(), std::to_string(seconds) + "\n"))
         return false;
-    offsetValue = seconds;
-    offsetRoot = r;
-    offsetLoaded = true;
+    st.value = seconds;
+    st.root = r;
+    st.loaded = true;
     return true;
 }
 
