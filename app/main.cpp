@@ -38,7 +38,9 @@ int main(int argc, char *argv[])
     startup::Workers workers = startup::run();
 
     MainWindow home;
-    home.setStyleSheet("background-color:#ffffff;");
+    // Scoped to the home screen itself: a bare rule would reach every
+    // window opened as its child and paint over their dimmed backdrops.
+    home.setStyleSheet("MainWindow { background-color:#ffffff; }");
     home.show();
     QTimer::singleShot(0, [&sinceLaunch] {
         platform::debugLine("MAIN -> schermata principale visualizzata dopo " +

@@ -32,7 +32,9 @@ VNC_PORT="${FROSTPANEL_VNC_PORT:-5900}"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     SCREEN_LINE="The program opens in a window (480 x 272)."
 else
-    export QT_QPA_PLATFORM="vnc:size=480x272:port=$VNC_PORT"
+    # mmsize gives the 96 dots per inch the screens are laid out at; without
+    # it the plugin assumes a far lower density and every text shrinks.
+    export QT_QPA_PLATFORM="vnc:size=480x272:mmsize=127x72:port=$VNC_PORT"
     SCREEN_LINE="No display here: the screen is served over VNC. Connect a viewer to localhost:$VNC_PORT
 (for example: vncviewer localhost:$VNC_PORT, or an SSH tunnel -L $VNC_PORT:localhost:$VNC_PORT from your PC)."
 fi

@@ -63,6 +63,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     loadLanguage(settings.getLanguage());
     connectButtons();
+    // The tile pictures lie on the tiles: a touch on them belongs to the tile.
+    for (QLabel *icon : {ui->whip_cut_icon, ui->clean_icon, ui->settings_icon})
+        icon->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (QWidget *wdg : {static_cast<QWidget *>(ui->page_title), static_cast<QWidget *>(ui->p1_button),
                          static_cast<QWidget *>(ui->p2_button), static_cast<QWidget *>(ui->p3_button),
                          static_cast<QWidget *>(ui->whip_cut_button), static_cast<QWidget *>(ui->clean_button),
@@ -78,6 +81,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     waitResetPerform->setDisplayText(tr("Wait Reset."));
     waitResetPerform->hide();
     manualMouve = new ManualHandling(this);
+    // It lies over the home screen as a child: its own style-sheet
+    // background must be painted, or the tiles show through.
+    manualMouve->setAttribute(Qt::WA_StyledBackground, true);
     manualMouve->hide();
     screenSaver = new ScreenSaver(this);
     screenSaver->hide();

@@ -76,6 +76,14 @@ std::shared_ptr<bool> whenModal(const char *className, std::function<void(QWidge
     return done;
 }
 
+void touchAt(QWidget *top, const QPoint &pos)
+{
+    QWidget *target = top->childAt(pos);
+    if (!target)
+        target = top;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
+}
+
 bool clickKey(QWidget *w, const QString &text)
 {
     for (QAbstractButton *b : w->findChildren<QAbstractButton *>())

@@ -56,6 +56,10 @@ void closeErrors();
 std::shared_ptr<bool> whenModal(const char *className, std::function<void(QWidget *)> answer,
                                 int timeoutMs = 10000);
 
+// A touch at `pos` of the window `top`, delivered to the widget found there
+// as the display would (pictures that let touches through included).
+void touchAt(QWidget *top, const QPoint &pos);
+
 // Clicks the key with this text inside `w` (buttons, or labels that react to a touch).
 bool clickKey(QWidget *w, const QString &text);
 

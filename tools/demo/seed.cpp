@@ -10,6 +10,7 @@
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
 #include "platform/atomicfile.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,9 @@ struct Recipe
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Building the presets reports every CSV file it does not find yet;
+    // that is expected here, so only this tool's own failures are shown.
+    platform::setLogSink([](const std::string &) {});
     if (!platform::sandboxed()) {
         std::fprintf(stderr, "FROSTPANEL_ROOT must name the sandbox root\n");
         return 2;

@@ -574,20 +574,21 @@ void drawLogo()
 int contactSheet(const QString &folder, const QString &outFile)
 {
     QStringList files;
-    for (const char *sub : {"icon", "image", "demo"})
+    for (const char *sub : {".", "icon", "image", "demo"})
         for (const QString &f : QDir(folder + "/" + QString(sub)).entryList({"*.png", "*.gif"}, QDir::Files, QDir::Name))
             files << QString(sub) + "/" + f;
-    const int cell = 170, cols = 6;
+    const bool screens = !files.isEmpty() && files.first().startsWith("./");
+    const int cell = screens ? 330 : 170, cellH = screens ? 192 : 170, cols = screens ? 3 : 6;
     int cells = 0;
     for (const QString &f : files)
         cells += f.endsWith(".gif") ? 3 : 1;
-    QImage sheet = canvas(cols * cell, ((cells + cols - 1) / cols) * (cell + 16));
+    QImage sheet = canvas(cols * cell, ((cells + cols - 1) / cols) * (cellH + 16));
     QPainter p(&sheet);
     int i = 0;
     auto place = [&](const QImage &img, const QString &label) {
-        const QRect r((i % cols) * cell, (i / cols) * (cell + 16), cell, cell);
+        const QRect r((i % cols) * cell, (i / cols) * (cellH + 16), cell, cellH);
         p.fillRect(r.adjusted(2, 2, -2, -2), img.hasAlphaChannel() ? kTheme : QColor(250, 250, 250));
-        const QImage fitted = img.scaled(QSize(cell - 10, cell - 10), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage fitted = img.scaled(QSize(cell - 10, cellH - 10), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         p.drawImage(r.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted);
         p.setPen(Qt::black);
         p.drawText(QRect(r.left(), r.bottom(), cell, 16), Qt::AlignCenter, label);

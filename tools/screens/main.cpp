@@ -44,6 +44,12 @@
 
 namespace {
 
+// The home screen's texts, in its translation context.
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
 QString outDir;
 QString language;
 int written = 0;
@@ -131,23 +137,24 @@ void renderAll(MainWindow &home)
         QString picture;
         bool machineError;
     } errors[] = {
-        {"error-communication", QObject::tr("Comunicarion error.\nPerform machine restart."), {}, false},
-        {"error-maintenance", QObject::tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), {}, false},
+        {"error-communication", tr("Comunicarion error.\nPerform machine restart."), {}, false},
+        {"error-maintenance", tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), {}, false},
         {"error-wifi-adapter",
-         QObject::tr("Verificare che l'adattatore wifi sia inserito.") + "\n" +
-             QObject::tr("Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina"),
+         tr("Verificare che l'adattatore wifi sia inserito.") + "\n" +
+             tr("Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina"),
          {},
          false},
-        {"error-lid", QObject::tr("Close the machine before start working."), ":/image/machine open.gif", false},
+        {"error-lid", tr("Close the machine before start working."), ":/image/machine open.gif", false},
         {"error-board", "ERROR 5\nDescription E5", {}, true},
     };
     for (const auto &e : errors)
-        render<ErrorMessage>(new ErrorMessage(&home, e.picture, e.machineError), e.name,
+        // As DisplayError opens them: top-level, over whatever is in front.
+        render<ErrorMessage>(new ErrorMessage(nullptr, e.picture, e.machineError), e.name,
                              [&e](ErrorMessage *m) { m->setDisplayMessage(e.text); });
 
-    render<DialogMessage>(new DialogMessage(&home, false), "filter-question", [](DialogMessage *d) {
-        d->setDisplayMessage(QObject::tr("Cambiare filtro aspirazione aria"));
-        d->setKeys(QObject::tr("Ricorda"), QObject::tr("OK"));
+    render<DialogMessage>(new DialogMessage(nullptr, false), "filter-question", [](DialogMessage *d) {
+        d->setDisplayMessage(tr("Cambiare filtro aspirazione aria"));
+        d->setKeys(tr("Ricorda"), tr("OK"));
     });
     render(new FilterChange(&home), "filter-page");
     working = true;
@@ -199,7 +206,7 @@ int main(int argc, char *argv[])
     settings.set_rete_setting("50", "230");
 
     MainWindow home;
-    home.setStyleSheet("background-color:#ffffff;");
+    home.setStyleSheet("MainWindow { background-color:#ffffff; }");
     home.pollTimer()->stop();
     if (home.startDialog())
         home.startDialog()->close();
