@@ -389,10 +389,7 @@ Workers run()
     workers.serial = new SerialThreadComunication(10000);
     workers.serial->start();
 
-    // 19. The link thread may still be recording telemetry into the program
-    // `actual` held before, so that one is kept, never freed.
-    static WorkSettings *const programBeforeStart = actual;
-    (void)programBeforeStart;
+    // 19.
     actual = frostizing_soft;
     settings.load();
     settings.setScreenSaverTime(60);
