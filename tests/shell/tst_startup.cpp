@@ -11,6 +11,8 @@
 #include "app/shell/ShellResources.h"
 #include "app/shell/StartUp.h"
 #include "data/DataState.h"
+#include "data/Presets.h"
+#include "data/WorkSettings.h"
 #include "data/UserSettings.h"
 #include "link/SharedState.h"
 #include "platform/clock.h"
@@ -35,6 +37,7 @@ private slots:
     void accessModes_data();
     void accessModes();
     void versionAndVoltageFiles();
+    void oneShotActionsActOnce();
     void screenshotKeyCopiesTheFrameBuffer();
     void wholeSequenceAgainstTheBoard();
 };
@@ -108,6 +111,30 @@ void TestStartUp::versionAndVoltageFiles()
     QVERIFY(root.writeFile("/home/root/fileVersione.txt", QByteArray(1 << 20, '9')));
     startup::readSoftwareVersion();
     QVERIFY(swVersion.get().size() <= 4096);
+}
+
+void TestStartUp::oneShotActionsActOnce()
+{
+    TempRoot root;
+    QVERIFY(root.writeFile("/home/root/oneShot.sh", "#!/bin/sh\necho ran >> \"$FROSTPANEL_ROOT/ran.txt\"\n"));
+    startup::runOneShotScript();
+    startup::runOneShotScript();
+    QCOMPARE(root.readFile("/ran.txt"), QByteArray("ran\n"));
+    QVERIFY(!QFile::exists(root.path("/home/root/oneShot.sh")));
+
+    // The preset-restore marker brings the stored presets back to their
+    // defaults, once.
+    root.mkpath("/home/root/recipes");
+    initMillingDefaultSettings();
+    const uint8_t defaultSize = frostizing_soft->getPortionDimension();
+    frostizing_soft->setPortionDimension(uint8_t(defaultSize + 4));
+    QVERIFY(frostizing_soft->Save(QString()));
+    QVERIFY(root.writeFile("/home/root/restoredefaultrecipe", ""));
+    startup::restorePresetsIfMarked();
+    QVERIFY(!QFile::exists(root.path("/home/root/restoredefaultrecipe")));
+    frostizing_soft->setPortionDimension(1);
+    QVERIFY(frostizing_soft->Load(QString()));
+    QCOMPARE(frostizing_soft->getPortionDimension(), defaultSize);
 }
 
 void TestStartUp::screenshotKeyCopiesTheFrameBuffer()
