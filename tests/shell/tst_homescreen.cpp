@@ -22,6 +22,7 @@
 #include "data/WorkingTimer.h"
 #include "errors/FilterChange.h"
 #include "link/SharedState.h"
+#include "remote/RemoteState.h"
 #include "platform/clock.h"
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
@@ -50,6 +51,7 @@ private slots:
     void maintenanceWarningAtMostOnce();
     void filterReminderAndItsFile();
     void screenSaverTiming();
+    void wifiProbeAndIcons();
     void settingsMenuHoldsLanguageAndSupply();
 
 private:
@@ -331,6 +333,49 @@ void TestHomeScreen::screenSaverTiming()
     QVERIFY(!home->screenSaverPage()->isVisible());
     enableScreenSaver = true;
     QTRY_VERIFY_WITH_TIMEOUT(home->screenSaverPage()->isVisible(), 2000);
+}
+
+void TestHomeScreen::wifiProbeAndIcons()
+{
+    // The demo's wireless stand-ins, joined to another network than the
+    // stored one.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + path);
+    qputenv("FROSTPANEL_DEMO_ESSID", "Neighbour");
+    settings.setWifiEssid("DemoNet");
+    const int64_t t0 = 1760000000;
+    platform::setFixedNow(t0);
+
+    openHome();
+    QLabel *ok = home->findChild<QLabel *>("wifi_ok");
+    QLabel *ko = home->findChild<QLabel *>("wifi_ko");
+    QVERIFY(ok->isVisible() && !ko->isVisible());
+
+    // The first probe, five seconds after start: the adapter is there but
+    // not joined; told once, and the icon changes.
+    platform::setFixedNow(t0 + 6);
+    const QString lost = "Il sistema non riesce a connettersi provare a riavviare la macchina.";
+    QTRY_VERIFY_WITH_TIMEOUT(shownErrors().contains(lost), 5000);
+    QVERIFY(usbWifiDongleMounted);
+    QVERIFY(!wifiConnect);
+    QVERIFY(ko->isVisible() && !ok->isVisible());
+    closeErrors();
+    waitTicks(3);
+    QVERIFY(shownErrors().isEmpty());
+
+    // Joined at the next probe a minute later: the icon comes back.
+    qputenv("FROSTPANEL_DEMO_ESSID", "DemoNet");
+    platform::setFixedNow(t0 + 70);
+    QTRY_VERIFY_WITH_TIMEOUT(ok->isVisible(), 5000);
+    QVERIFY(wifiConnect);
+    QVERIFY(!ko->isVisible());
+    QVERIFY(shownErrors().isEmpty());
+
+    settings.setWifiEssid(QString());
+    wifiConnect = false;
+    usbWifiDongleMounted = false;
+    qputenv("PATH", path);
+    qunsetenv("FROSTPANEL_DEMO_ESSID");
 }
 
 void TestHomeScreen::settingsMenuHoldsLanguageAndSupply()
