@@ -1,6 +1,8 @@
 #include "platform/atomicfile.h"
 
+#include <cctype>
 #include <cerrno>
+#include <dirent.h>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -81,6 +83,47 @@ bool writeFileAtomic(const std::string &path, const void *data, std::size_t size
         ::close(dfd);
     }
     return true;
+}
+
+namespace {
+
+// Names writeFileAtomic gives its temporaries: ".tmp" and six mkstemp characters.
+bool isTemporaryName(const std::string &name)
+{
+    const std::size_t at = name.size() >= 10 ? name.size() - 10 : std::string::npos;
+    if (at == std::string::npos || at == 0 || name.compare(at, 4, ".tmp") != 0)
+        return false;
+    for (std::size_t i = at + 4; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+int removeStaleTemporaries(const std::string &folder, int depth)
+{
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (dirent *e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string full = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (depth > 0)
+                removed += removeStaleTemporaries(full, depth - 1);
+        } else if (S_ISREG(st.st_mode) && isTemporaryName(name) && ::unlink(full.c_str()) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 bool writeFileAtomic(const std::string &path, const std::string &content, std::string *error)

@@ -17,4 +17,9 @@ bool writeFileAtomic(const std::string &path, const void *data, std::size_t size
 bool writeFileAtomic(const std::string &path, const std::string &content,
                      std::string *error = nullptr);
 
+// Removes the temporary files that writes cut short by a power cut leave
+// behind ("<name>.tmpXXXXXX") in `folder` and its subfolders down to `depth`
+// levels. Returns how many were removed. Run at start-up, before any write.
+int removeStaleTemporaries(const std::string &folder, int depth = 3);
+
 } // namespace platform

@@ -14,6 +14,7 @@
 #include "link/ProtocolConversion.h"
 #include "link/SerialThreadComunication.h"
 #include "link/SharedState.h"
+#include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/devices.h"
 #include "platform/log.h"
@@ -322,6 +323,11 @@ Workers run()
 
     // 2.
     logBanner("*****                         AVVIO APPLICAZIONE!!!!!!                                 *****");
+
+    // Writes cut short by a power cut leave their temporaries behind.
+    const int stale = platform::removeStaleTemporaries(platform::path("/home/root"));
+    if (stale > 0)
+        platform::debugLine("file temporanei rimossi: " + std::to_string(stale));
 
     // 3. Beakers and recipe lists.
     if (!actualSelectedGlass)
