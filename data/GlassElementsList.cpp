@@ -72,15 +72,8 @@ bool GlassElementsList::insertNewElement(const QString &code, const QString &use
 
 bool GlassElementsList::updateElement(const QString &code, const QString &user)
 {
-    const uint t = now();
-    std::lock_guard<std::mutex> l(m);
-    dropTimeEntry(deleteList, deleteListReverse, code);
-    deleteListReverse.remove(code);
-    dropTimeEntry(updateList, updateListReverse, code);
-    updateList.insert(t, code);
-    updateListReverse.insert(code, t);
-    userUpdateList.insert(code, user);
-    return true;
+    // Recording a change is the same bookkeeping as registering the code.
+    return insertNewElement(code, user);
 }
 
 bool GlassElementsList::removeElement(const QString &code, const QString &user)

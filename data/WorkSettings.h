@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Folder of the main program files; ends in "/", so preset names carry "//".
@@ -213,6 +214,13 @@ public:
     uint8_t reworkAddStep = 0; // cycles added while reworking a run; not stored
     QStringList ingredientList;
     QStringList qtyList;
+
+    // Portion, pressure, mode and the milling and emulsion steps: the block
+    // the stored file and the remote byte form share, in their byte order
+    // (emulsion intensity before type, pause last).
+    void appendStepBlock(ByteVector &out) const;
+    // Reads that block; `next` yields the following byte.
+    void readStepBlock(const std::function<uint8_t()> &next);
 
 private:
     bool isFunctionFolder() const;

@@ -5,26 +5,6 @@
 
 namespace {
 
-void appendStepBytes(ByteVector &out, const WorkSettings &w)
-{
-    out.push_back(w._portionDimension);
-    out.push_back(w._millingPressionType);
-    out.push_back(w._millingPressionIntensity);
-    out.push_back(w._emulsionWorkingMode);
-    for (const MillingStep &s : w._millingSteps) {
-        out.push_back(s.CutSpeed);
-        out.push_back(s.ImmersionSpeed);
-    }
-    // Same field order as the main file: intensity before type, pause last.
-    for (const EmulsionStep &s : w._emulsionSteps) {
-        out.push_back(s.CutSpeed);
-        out.push_back(s.ImmersionSpeed);
-        out.push_back(s.PressionIntensity);
-        out.push_back(s.PressionType);
-        out.push_back(s.Pause);
-    }
-}
-
 void append(ByteVector &out, const ByteVector &more)
 {
     out.insert(out.end(), more.begin(), more.end());
@@ -37,6 +17,44 @@ constexpr uint32_t GUEST_BODY_SIZE = 1 + 4 + 1 + 4 + 2 * MILLING_STEPS + 5 * EMU
 
 } // namespace
 
+void WorkSettings::appendStepBlock(ByteVector &out) const
+{
+    out.push_back(_portionDimension);
+    out.push_back(_millingPressionType);
+    out.push_back(_millingPressionIntensity);
+    out.push_back(_emulsionWorkingMode);
+    for (const MillingStep &s : _millingSteps) {
+        out.push_back(s.CutSpeed);
+        out.push_back(s.ImmersionSpeed);
+    }
+    for (const EmulsionStep &s : _emulsionSteps) {
+        out.push_back(s.CutSpeed);
+        out.push_back(s.ImmersionSpeed);
+        out.push_back(s.PressionIntensity);
+        out.push_back(s.PressionType);
+        out.push_back(s.Pause);
+    }
+}
+
+void WorkSettings::readStepBlock(const std::function<uint8_t()> &next)
+{
+    _portionDimension = next();
+    _millingPressionType = next();
+    _millingPressionIntensity = next();
+    _emulsionWorkingMode = next();
+    for (MillingStep &s : _millingSteps) {
+        s.CutSpeed = next();
+        s.ImmersionSpeed = next();
+    }
+    for (EmulsionStep &s : _emulsionSteps) {
+        s.CutSpeed = next();
+        s.ImmersionSpeed = next();
+        s.PressionIntensity = next();
+        s.PressionType = next();
+        s.Pause = next();
+    }
+}
+
 ByteVector WorkSettings::toByte() const
 {
     ByteVector out;
@@ -46,7 +64,7 @@ ByteVector WorkSettings::toByte() const
     append(out, toByteArray(static_cast<uint32_t>(minStockQty)));
     out.push_back(referenceGlass);
     append(out, toByteArray(getUpdate()));
-    appendStepBytes(out, *this);
+    appendStepBlock(out);
     out.push_back(extraEmulsionStep);
     out.push_back(getIngredientNumber());
     return out;
@@ -69,21 +87,7 @@ bool WorkSettings::fromByteAsGuest(const ByteVector &bytes, uint32_t *position)
     minStockQty = static_cast<uint8_t>(uint32FromByteArray(bytes, &stockPos));
     at = stockPos;
     referenceGlass = next();
-    _portionDimension = next();
-    _millingPressionType = next();
-    _millingPressionIntensity = next();
-    _emulsionWorkingMode = next();
-    for (MillingStep &s : _millingSteps) {
-        s.CutSpeed = next();
-        s.ImmersionSpeed = next();
-    }
-    for (EmulsionStep &s : _emulsionSteps) {
-        s.CutSpeed = next();
-        s.ImmersionSpeed = next();
-        s.PressionIntensity = next();
-        s.PressionType = next();
-        s.Pause = next();
-    }
+    readStepBlock(next);
     extraEmulsionStep = next();
     *position = static_cast<uint32_t>(at);
     return true;

@@ -86,29 +86,13 @@ namespace {
 
 QByteArray mainFileBytes(const WorkSettings &w)
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_5_6);
-    auto put = [&out](uint8_t b) { out << qint8(b); };
-    put(w._portionDimension);
-    put(w._millingPressionType);
-    put(w._millingPressionIntensity);
-    put(w._emulsionWorkingMode);
-    for (const MillingStep &s : w._millingSteps) {
-        put(s.CutSpeed);
-        put(s.ImmersionSpeed);
-    }
-    for (const EmulsionStep &s : w._emulsionSteps) {
-        put(s.CutSpeed);
-        put(s.ImmersionSpeed);
-        put(s.PressionIntensity);
-        put(s.PressionType);
-        put(s.Pause);
-    }
-    put(w.extraEmulsionStep);
-    put(w.minStockQty);
-    put(w.referenceGlass);
-    return bytes;
+    // A version-17 data stream of single bytes is the bytes themselves.
+    ByteVector bytes;
+    w.appendStepBlock(bytes);
+    bytes.push_back(w.extraEmulsionStep);
+    bytes.push_back(w.minStockQty);
+    bytes.push_back(w.referenceGlass);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
 } // namespace
@@ -210,21 +194,7 @@ bool WorkSettings::Load(const QString &)
 
     int at = 0;
     auto next = [&bytes, &at]() { return static_cast<uint8_t>(bytes[at++]); };
-    _portionDimension = next();
-    _millingPressionType = next();
-    _millingPressionIntensity = next();
-    _emulsionWorkingMode = next();
-    for (MillingStep &s : _millingSteps) {
-        s.CutSpeed = next();
-        s.ImmersionSpeed = next();
-    }
-    for (EmulsionStep &s : _emulsionSteps) {
-        s.CutSpeed = next();
-        s.ImmersionSpeed = next();
-        s.PressionIntensity = next();
-        s.PressionType = next();
-        s.Pause = next();
-    }
+    readStepBlock(next);
     extraEmulsionStep = next();
     if (at < bytes.size())
         minStockQty = next();
