@@ -15,7 +15,7 @@ SIM_PID=$!
 exec 3>"$WORK/simin"
 for _ in $(seq 50); do [ -e "$WORK/tty" ] && break; sleep 0.1; done
 
-FROSTPANEL_ROOT="$WORK" FROSTPANEL_SERIAL="$WORK/tty" "$BUILD/frostpanel" 2> >(python3 -u -c '
+QT_QPA_PLATFORM=offscreen FROSTPANEL_ROOT="$WORK" FROSTPANEL_SERIAL="$WORK/tty" "$BUILD/frostpanel" 2> >(python3 -u -c '
 import sys, time
 for line in sys.stdin:
     sys.stdout.write("%.6f %s" % (time.monotonic(), line))
