@@ -1,14 +1,10 @@
-# Included by tests/CMakeLists.txt after the test executables exist.
-
 # The conversion table generator, for the test that checks it still
-# reproduces the tables.
+# reproduces the tables, and the program the crash-safety test kills.
 if(TARGET data_tst_tables AND TARGET frostpanel-conversion-tables)
     add_dependencies(data_tst_tables frostpanel-conversion-tables)
     set_property(TEST data_tst_tables APPEND PROPERTY ENVIRONMENT
         "FROSTPANEL_CONVERSION_TABLES=$<TARGET_FILE:frostpanel-conversion-tables>")
 endif()
-
-# The program the crash-safety test kills while it saves.
 if(TARGET data_tst_crashsafety)
     add_executable(data_crash_saver ${CMAKE_CURRENT_SOURCE_DIR}/data/crash_saver.cpp)
     set_target_properties(data_crash_saver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

@@ -1,13 +1,27 @@
-// The work program record: step editing rules, extra cycles, run statistics
-// and time estimates.
+// The work program record: step editing rules, extra cycles, run statistics,
+// time estimates and the work sequence frames sent to the board.
 
 #include "workprogram_helpers.h"
 
 #include "data/DataHooks.h"
+#include "data/SequenceMsg.h"
 #include "data/WorkSettings.h"
+#include "link/SharedState.h"
 #include "platform/clock.h"
 
 #include <QtTest>
+
+namespace {
+
+QList<QByteArray> drain(std::queue<ByteVector> frames)
+{
+    QList<QByteArray> out;
+    for (; !frames.empty(); frames.pop())
+        out << toQByteArray(frames.front());
+    return out;
+}
+
+} // namespace
 
 class TestWorkSettings : public QObject
 {
@@ -23,53 +37,29 @@ private slots:
     {
         platform::clearFixedNow();
         DataHooks::maxTemperature = nullptr;
-        DataHooks::maxAbsorption = nullptr;
+        reworkSet = false;
     }
 
-    void newProgramIsNeutral()
-    {
-        WorkSettings w;
-        QCOMPARE(w.getPortionDimension(), uint8_t(8));
-        QCOMPARE(w.glassDimension, 80);
-        QCOMPARE(w.getEnabledEmulsionSteps(), 0);
-        QCOMPARE(w.startWork, uint32_t(1700000000));
-        for (int i = 0; i < MILLING_STEPS; ++i) {
-            QCOMPARE(w.getMillingSteps(i).CutSpeed, uint8_t(1));
-            QCOMPARE(w.getMillingSteps(i).ImmersionSpeed, uint8_t(1));
-        }
-        for (int i = 0; i < EMULSION_STEPS; ++i)
-            QCOMPARE(w.getEmulsionSteps(i).Pause, EMULSION_STEP_DISABLED);
-    }
-
-    void bulkMillingSetterFillsOnlyTheStepsInUse()
+    void millingStepsStayWithinThePortion()
     {
         WorkSettings w;
         w.setMillingSteps(5, 4);
-        for (int i = 0; i < MILLING_STEPS; ++i) {
-            const MillingStep s = w.getMillingSteps(i);
-            QCOMPARE(int(s.CutSpeed), i < 4 ? 5 : 1);
-            QCOMPARE(int(s.ImmersionSpeed), i < 4 ? 4 : 1);
-        }
+        QCOMPARE(int(w.getMillingSteps(3).CutSpeed), 5);
+        QCOMPARE(int(w.getMillingSteps(4).CutSpeed), 1); // past the four steps of height 8
+        QVERIFY(!w.checkAdvanceMillingSteps());
+        w.setMillingSteps(9, 9, 4); // beyond the portion: not part of the run
         QVERIFY(!w.checkAdvanceMillingSteps());
         w.setMillingSteps(6, 4, 3);
         QVERIFY(w.checkAdvanceMillingSteps());
-        // A step beyond the portion is not part of the run.
-        w.setMillingSteps(5, 4);
-        w.setMillingSteps(9, 9, 4);
-        QVERIFY(!w.checkAdvanceMillingSteps());
-
-        w.setPortionDimension(1);
-        w.setMillingSteps(5, 4);
-        QCOMPARE(int(w.getMillingSteps(0).CutSpeed), 1);
 
         // A damaged portion height must not reach past the seven steps.
         w.setPortionDimension(200);
         w.setMillingSteps(5, 4);
-        QCOMPARE(int(w.getMillingSteps(6).CutSpeed), 5);
         QCOMPARE(w.millingStepsInUse(), 7);
         w.setMillingSteps(2, 2, 7);
         w.setMillingSteps(2, 2, -1);
         QCOMPARE(int(w.getMillingSteps(7).CutSpeed), 0);
+        QCOMPARE(int(w.getMillingSteps(6).CutSpeed), 5);
     }
 
     void enablingStepsCopiesTheirNeighbours()
@@ -79,18 +69,14 @@ private slots:
         w.enableMillingSteps(1);
         QCOMPARE(int(w.getMillingSteps(2).CutSpeed), 3);
         w.enableMillingSteps(6); // no step 7 to copy into
-        w.enableMillingSteps(0);
-        QCOMPARE(int(w.getMillingSteps(1).CutSpeed), 3);
 
         w.setEmulsionSteps(0, 4, 5, 15, 10, 0);
-        w.enableEmulsionSteps(1); // disabled: becomes a copy of step 0, step 3 follows
-        QCOMPARE(int(w.getEmulsionSteps(1).Pause), 0);
+        w.enableEmulsionSteps(1); // a copy of step 0, and step 3 follows
         QCOMPARE(int(w.getEmulsionSteps(1).CutSpeed), 4);
         QCOMPARE(int(w.getEmulsionSteps(3).CutSpeed), 4);
         QCOMPARE(w.getEnabledEmulsionSteps(), 2); // step 2 still off: step 3 does not count
         w.setEmulsionSteps(0, 2, 2, 0, 0, 6);
         w.enableEmulsionSteps(7); // the last step has nothing two places on
-        QCOMPARE(int(w.getEmulsionSteps(7).Pause), 0);
         QCOMPARE(int(w.getEmulsionSteps(7).CutSpeed), 2);
 
         WorkSettings s;
@@ -98,14 +84,10 @@ private slots:
         s.setEmulsionSteps(30, 6, 2, 1, 1, 1);
         s.enableEmulsionStepsSimple(2, false);
         QCOMPARE(int(s.getEmulsionSteps(2).Pause), 30);
-        QCOMPARE(int(s.getEmulsionSteps(2).CutSpeed), 1);
         s.enableEmulsionStepsSimple(2, true);
-        QCOMPARE(int(s.getEmulsionSteps(2).CutSpeed), 3);
         QCOMPARE(int(s.getEmulsionSteps(2).PressionType), 15);
         s.enableEmulsionStepsSimple(1, true); // nothing two steps back
         QCOMPARE(int(s.getEmulsionSteps(1).CutSpeed), 6);
-        s.disableEmulsionSteps(1);
-        QCOMPARE(s.getEnabledEmulsionSteps(), 1);
     }
 
     void advancedViewDetection()
@@ -117,8 +99,6 @@ private slots:
         QVERIFY(w.checkAdvanceEmulsionSteps());
         w.disableEmulsionSteps(4); // only the leading run counts
         QVERIFY(!w.checkAdvanceEmulsionSteps());
-        w.disableEmulsionSteps(1);
-        QVERIFY(!w.checkAdvanceEmulsionSteps());
 
         WorkSettings d;
         d.setMillingSteps(4, 3, 0);
@@ -128,42 +108,25 @@ private slots:
         QVERIFY(d.checkAdvanceEmulsionStepsDown());
         d.disableEmulsionSteps(5);
         QVERIFY(!d.checkAdvanceEmulsionStepsDown());
-        d.setMillingSteps(1, 1, 0);
-        QVERIFY(d.checkAdvanceEmulsionStepsDown());
     }
 
-    void extraCyclesAreLimitedByMode_data()
+    void extraCycles()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("requested");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("ordinary, over") << 0 << 9 << 6 << false;
-        QTest::newRow("ordinary, at limit") << 0 << 6 << 6 << true;
-        QTest::newRow("built-in, over") << 127 << 9 << 7 << false;
-        QTest::newRow("built-in, at limit") << 127 << 7 << 7 << true;
-    }
-    void extraCyclesAreLimitedByMode()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, requested);
-        QFETCH(int, stored);
-        QFETCH(bool, accepted);
-        WorkSettings w;
-        w.setEmulsionWorkingMode(uint8_t(mode));
-        QCOMPARE(w.setExtraEmulsionStep(uint8_t(requested)), accepted);
-        QCOMPARE(int(w.getExtraEmulsionStep()), stored);
-        QCOMPARE(w.setReworkAddStep(uint8_t(requested)), accepted);
-        QCOMPARE(int(w.getReworkAddStep()), stored);
-    }
+        for (const int mode : {0, 127}) {
+            const int limit = mode ? 7 : 6;
+            WorkSettings w;
+            w.setEmulsionWorkingMode(uint8_t(mode));
+            QVERIFY(!w.setExtraEmulsionStep(uint8_t(limit + 1)));
+            QCOMPARE(int(w.getExtraEmulsionStep()), limit);
+            QVERIFY(!w.setReworkAddStep(9));
+            QCOMPARE(int(w.getReworkAddStep()), limit);
+            QVERIFY(w.setExtraEmulsionStep(uint8_t(limit)));
+        }
 
-    void totalCyclesCountPairsOfSteps()
-    {
         WorkSettings w;
         QCOMPARE(int(w.getTotalEmulsionCicle()), 1); // the milling climb is a cycle of its own
-        w.setEmulsionSteps(0, 3, 5, 15, 10, 0);
-        w.setEmulsionSteps(0, 3, 5, 15, 10, 1);
-        w.setEmulsionSteps(0, 3, 5, 15, 10, 2);
+        for (int i = 0; i < 3; ++i)
+            w.setEmulsionSteps(0, 3, 5, 15, 10, i);
         w.setExtraEmulsionStep(2);
         QCOMPARE(int(w.getTotalEmulsionCicle()), 4);
         w.setEmulsionWorkingMode(127);
@@ -175,112 +138,152 @@ private slots:
         temperatureConversionTable[10] = 92.5;
         temperatureConversionTable[64] = 25.0;
         temperatureConversionTable[99] = -0.5;
-        absorptionConversionTable[3] = 0.64;
         QList<double> maxima;
         DataHooks::maxTemperature = [&maxima](double t) { maxima << t; };
 
         WorkSettings w;
-        w.registerNewTemperature(128);
+        w.registerNewTemperature(128); // not a 7-bit sample
         w.registerNewTemperature(255);
         QCOMPARE(w.temperatureCount, uint32_t(0));
-        QVERIFY(maxima.isEmpty());
-
-        w.registerNewTemperature(64);
-        QCOMPARE(w.temperatureMin, 25.0);
-        QCOMPARE(w.temperatureMax, 25.0);
-        QCOMPARE(w.temperatureMid, 25.0);
-        w.registerNewTemperature(10);
-        w.registerNewTemperature(99);
+        for (const uint8_t raw : {64, 10, 99})
+            w.registerNewTemperature(raw);
         QCOMPARE(w.temperatureCount, uint32_t(3));
         QCOMPARE(w.temperatureMin, -0.5);
         QCOMPARE(w.temperatureMax, 92.5);
         QCOMPARE(w.temperatureMid, (25.0 + 92.5 - 0.5) / 3);
-        QCOMPARE(w.temperatureActual, -0.5);
         QCOMPARE(maxima, (QList<double>{25.0, 92.5, -0.5}));
-
         w.registerNewAbsobtion(3); // runs without a counters hook
-        QCOMPARE(w.absorptionActual, 0.64);
         QCOMPARE(w.absorptionCount, uint32_t(1));
-        QCOMPARE(w.temperatureCount, uint32_t(3));
-
-        w.resetWorkingData();
-        QCOMPARE(w.temperatureCount, uint32_t(0));
-        QCOMPARE(w.temperatureMax, 0.0);
         temperatureConversionTable[10] = temperatureConversionTable[64] = temperatureConversionTable[99] = 0;
-        absorptionConversionTable[3] = 0;
     }
 
-    void millingTimeEstimate()
+    // Speed index 0 (standstill) and indexes outside the table must add
+    // nothing rather than divide by zero.
+    void timeEstimates()
     {
         WorkSettings w; // portion height 8: four steps per portion
         w.setMillingSteps(1, 2, 0); // 2 / 0.56
         w.setMillingSteps(1, 4, 1); // 2 / 1.0
-        w.setMillingSteps(1, 0, 2); // standstill: adds nothing
+        w.setMillingSteps(1, 0, 2); // standstill
         w.setMillingSteps(1, 5, 3); // 2 / 1.6
         w.setMillingSteps(1, 0, 4); // not in use
-        QCOMPARE(w.calculateMillingTime(0), 0);
         QCOMPARE(w.calculateMillingTime(3), 25); // 3 * 6.821 + 5
         w.setPortion(2);
-        QCOMPARE(w.calculateMillingTime(0), 18); // 2 * 6.821 + 5
+        QCOMPARE(w.calculateMillingTime(0), 18);
         QCOMPARE(w.calculateMillingTime(-1), 18);
-
-        // A speed index from a damaged file lies outside the table.
-        w.setMillingSteps(1, 200, 0);
+        w.setMillingSteps(1, 200, 0); // a damaged file's index
         QCOMPARE(w.calculateMillingTime(1), 8); // 3.25 + 5
-    }
 
-    void totalTimeEstimate()
-    {
-        WorkSettings w;
-        w.setEmulsionWorkingMode(127);
-        w.setEmulsionSteps(10, 6, 5, 15, 10, 0); // 1 s pause + 109 / 1.6
-        w.setEmulsionSteps(0, 6, 2, 15, 10, 1);  // last step: climbs out at 5.65
-        w.setEmulsionSteps(0, 6, 5, 15, 10, 2);
-        // One cycle (three enabled steps, no extra): 69.125 + 19.29
-        QCOMPARE(w.calculateTotalWorkingTime(0), 88);
-
-        w.setExtraEmulsionStep(1); // two cycles: steps 0, 1, 2, then 0 again climbing out
-        QCOMPARE(w.calculateTotalWorkingTime(0), 352); // 69.125 + 194.64 + 68.125 + 20.29
+        WorkSettings b;
+        b.setEmulsionWorkingMode(127);
+        b.setEmulsionSteps(10, 6, 5, 15, 10, 0); // 1 s pause + 109 / 1.6
+        b.setEmulsionSteps(0, 6, 2, 15, 10, 1);  // last step: climbs out at 5.65
+        b.setEmulsionSteps(0, 6, 5, 15, 10, 2);
+        QCOMPARE(b.calculateTotalWorkingTime(0), 88); // 69.125 + 19.29
+        b.setExtraEmulsionStep(1); // steps 0, 1, 2, then 0 again climbing out
+        QCOMPARE(b.calculateTotalWorkingTime(0), 352);
 
         // Ordinary programs travel the milled height instead of the beaker.
         WorkSettings m;
         m.setPortion(2);
-        m.setEmulsionSteps(0, 3, 0, 15, 10, 0); // a standstill step adds no travel
+        m.setEmulsionSteps(0, 3, 0, 15, 10, 0); // standstill: no travel
         m.setEmulsionSteps(5, 3, 5, 15, 10, 1);
         QCOMPARE(m.calculateMillingTime(0), 36); // 2 * 4 * 2 / 0.51 + 5
-        // Two cycles of 45 units: step 0 (0), step 1 (28.125), step 0, then the climb (7.96).
         QCOMPARE(m.calculateTotalWorkingTime(0), 36 + 36);
+
+        m.numOfStepMilling = 9;
+        m.setPortion(3);
+        QVERIFY(m.enoughtPortion()); // 3 * 8 / 2 - 8 / 4 = 10
+        m.numOfStepMilling = 10;
+        QVERIFY(!m.enoughtPortion());
     }
 
-    void enoughPortionWhileMillingRemains()
-    {
-        WorkSettings w;
-        w.setPortion(3);
-        w.numOfStepMilling = 9;
-        QVERIFY(w.enoughtPortion()); // 3 * 8 / 2 - 8 / 4 = 10
-        w.numOfStepMilling = 10;
-        QVERIFY(!w.enoughtPortion());
-    }
-
-    void recipeIdentity()
+    void recipeTypeAndShortQuantityList()
     {
         WorkSettings w;
         w.path = "cutting";
         QCOMPARE(int(w.getRecipeType()), 2);
-        w.setRecipeType(4);
+        w.setRecipeType(4); // no such type: the folder stays
         QCOMPARE(w.path, QString("cutting"));
-        w.setRecipeType(3);
-        QCOMPARE(w.path, QString("whipping"));
-        w.path = "cleaning";
-        QCOMPARE(int(w.getRecipeType()), 0);
-        QCOMPARE(w.getUpdate(), uint32_t(0));
-
-        w.filename = "milling_soft";
-        QCOMPARE(w.getRecipeCode(), uint32_t(0));
-
         w.ingredientList = QStringList{"Caffè"};
         QCOMPARE(w.getIngredient(0), std::string("Caff\xc3\xa8"));
         QCOMPARE(w.getQty(0), std::string()); // the parallel list may be short
+    }
+
+    // Payloads as written out by hand: portion count, then (cut, immersion)
+    // per milling step; inactive steps go out as 00 01.
+    void millingPayload()
+    {
+        WorkSettings w;
+        w.setPortion(5);
+        w.setPortionDimension(6); // three steps in use
+        w.setMillingSteps(3, 2);
+        w.setMillingSteps(4, 7, 2);
+        w.setMillingSteps(9, 9, 3); // beyond the portion: sent as inactive
+        QCOMPARE(toQByteArray(w.getMillingCmdByte()), hexBytes("05 0302 0302 0407 0001 0001 0001 0001"));
+        w.setPortionDimension(40); // a height past the seven steps still yields seven
+        w.setMillingSteps(2, 3);
+        QCOMPARE(toQByteArray(w.getMillingCmdByte()), hexBytes("05 0203 0203 0203 0203 0203 0203 0203"));
+    }
+
+    void emulsionPayload()
+    {
+        WorkSettings w; // frostizing, no emulsion: milling pressure goes in slot 0
+        w.setMillingPressionType(2);
+        w.setMillingPressionIntensity(3);
+        QCOMPARE(toQByteArray(w.getEmulsionCmdByte()),
+                 hexBytes("00 7f01000203 7f01000000 7f01000000 7f01000000 7f01000000 7f01000000 7f01000000"
+                          " 7f00000000"));
+        // An enabled first step is sent as stored; the eighth step never is.
+        w.setEmulsionSteps(0, 3, 5, 15, 10, 0);
+        w.setEmulsionSteps(20, 4, 2, 1, 9, 6);
+        w.setEmulsionSteps(30, 6, 6, 6, 6, 7);
+        QCOMPARE(toQByteArray(w.getEmulsionCmdByte()),
+                 hexBytes("00 0003050f0a 7f01000000 7f01000000 7f01000000 7f01000000 7f01000000 1404020109"
+                          " 7f00000000"));
+        WorkSettings c; // built-in programs keep step 0 even when it is disabled
+        c.setEmulsionWorkingMode(127);
+        c.setMillingPressionType(2);
+        QCOMPARE(toQByteArray(c.getEmulsionCmdByte()).left(6), hexBytes("7f 7f01000000"));
+    }
+
+    void repetitionPayload_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("enabled");
+        QTest::addColumn<int>("extra");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("built-in, nothing enabled") << 127 << 0 << 0 << 0x7f;
+        QTest::newRow("built-in, three steps, two extra") << 127 << 3 << 2 << 2;
+        QTest::newRow("frostizing, nothing enabled") << 0 << 0 << 0 << 0;
+        QTest::newRow("frostizing, four steps, two extra") << 0 << 4 << 2 << 4;
+    }
+    void repetitionPayload()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, enabled);
+        QFETCH(int, extra);
+        QFETCH(int, expected);
+        WorkSettings w;
+        w.setEmulsionWorkingMode(uint8_t(mode));
+        for (int i = 0; i < enabled; ++i)
+            w.setEmulsionSteps(0, 3, 5, 15, 10, i);
+        w.setExtraEmulsionStep(uint8_t(extra));
+        QCOMPARE(w.getEmulsionRepetionCmdByte(), ByteVector{uint8_t(expected)});
+    }
+
+    void sequenceFrames()
+    {
+        const WorkSettings w;
+        const QByteArray milling = hexBytes("f3 01 00 0101 0101 0101 0101 0001 0001 0001 00 fc");
+        const QByteArray emulsion = hexBytes("f3 02 00 7f01000000 7f01000000 7f01000000 7f01000000 7f01000000"
+                                             " 7f01000000 7f01000000 7f00000000 03 fc");
+        const QByteArray repetition = hexBytes("f3 14 00 14 fc");
+        const QByteArray start = hexBytes("f3 03 03 fc");
+        QCOMPARE(drain(BuildSequenceMsg(w)), (QList<QByteArray>{milling, emulsion, repetition, start}));
+        reworkSet = true;
+        QCOMPARE(drain(BuildSequenceMsg(w)),
+                 (QList<QByteArray>{milling, emulsion, repetition, hexBytes("f3 12 12 fc"), start}));
     }
 };
 

@@ -9,13 +9,12 @@
 #include "platform/report.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QStringList>
 
-// "f3 01 0a" -> bytes; spaces are ignored.
+// "f3 01 0a" -> bytes; blanks are skipped.
 inline QByteArray hexBytes(const char *text)
 {
-    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+    return QByteArray::fromHex(text);
 }
 
 inline ByteVector hexVector(const char *text)
@@ -33,27 +32,17 @@ inline QByteArray toQByteArray(const ByteVector &v)
 inline void loadImmersionSpeeds()
 {
     const double speeds[IMMERSION_SPEED_TABLE_SIZE] = {0.0, 0.51, 0.56, 0.8, 1.0, 1.6, 2.0, 4.35, 5.65};
-    for (int i = 0; i < IMMERSION_SPEED_TABLE_SIZE; ++i)
-        immersionSpeedTable[i] = speeds[i];
+    std::copy(speeds, speeds + IMMERSION_SPEED_TABLE_SIZE, immersionSpeedTable);
 }
 
-// Fresh, empty process-wide recipe lists for one test.
-inline void replaceRecipeLists()
+// Fresh, empty process-wide recipe lists for one test (none with `fresh` false).
+inline void replaceRecipeLists(bool fresh = true)
 {
-    delete recipesMillingList;
-    delete recipesWhippingList;
-    delete recipesCuttingList;
-    recipesMillingList = new RecipeElementList("milling");
-    recipesWhippingList = new RecipeElementList("whipping");
-    recipesCuttingList = new RecipeElementList("cutting");
-}
-
-inline void dropRecipeLists()
-{
-    delete recipesMillingList;
-    delete recipesWhippingList;
-    delete recipesCuttingList;
-    recipesMillingList = recipesWhippingList = recipesCuttingList = nullptr;
+    for (RecipeElementList **list : {&recipesMillingList, &recipesWhippingList, &recipesCuttingList})
+        delete *list;
+    recipesMillingList = fresh ? new RecipeElementList("milling") : nullptr;
+    recipesWhippingList = fresh ? new RecipeElementList("whipping") : nullptr;
+    recipesCuttingList = fresh ? new RecipeElementList("cutting") : nullptr;
 }
 
 // Collects what would have been shown to the operator.
