@@ -1,11 +1,9 @@
 #pragma once
 // A scripted board on an in-test pseudo-terminal: the code under test opens
-// the slave path like a real serial device; the test decides, frame by frame,
-// what the "board" answers.
+// the slave path like a serial device; a responder decides what the board
+// answers to each frame.
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -15,15 +13,18 @@
 
 using Bytes = std::vector<uint8_t>;
 
+// Polls `pred` until it holds or the time runs out.
+bool waitFor(const std::function<bool()> &pred, int timeoutMs);
+
 class PtyPair
 {
 public:
     PtyPair();
-    ~PtyPair();
+    ~PtyPair() { closeMaster(); }
     bool ok() const { return master >= 0; }
     const std::string &slavePath() const { return path; }
     int masterFd() const { return master; }
-    // Closes the master: the slave side then sees a hang-up.
+    // The slave side then sees a hang-up.
     void closeMaster();
 
 private:
@@ -32,40 +33,25 @@ private:
     std::string path;
 };
 
-struct ReceivedFrame
-{
-    Bytes bytes;
-    std::chrono::steady_clock::time_point at;
-};
-
 class FakeBoard
 {
 public:
-    // Returns the bytes to answer with (empty: stay silent).
+    // The bytes to answer with; empty: stay silent.
     using Responder = std::function<Bytes(const Bytes &frame)>;
 
     FakeBoard();
     ~FakeBoard();
-
     bool ok() const { return pty.ok(); }
     std::string device() const { return pty.slavePath(); }
     void setResponder(Responder r);
-    std::vector<ReceivedFrame> frames() const;
-    std::vector<Bytes> framesWithCode(uint8_t code) const;
+    std::vector<Bytes> frames() const;
     int count(uint8_t code) const;
-    void clearFrames();
-    // Writes raw bytes to the line without being asked.
-    void inject(const Bytes &bytes);
-    // Waits until `pred()` holds or the time runs out.
-    bool waitFor(const std::function<bool()> &pred, int timeoutMs);
     void closeLine() { pty.closeMaster(); }
 
-    // Standard answers.
-    static Bytes ack();
-    static Bytes refusal();
     static Bytes reply(uint8_t code, const Bytes &data);
-    // Status reply: bits of byte 1 and 2, and the step.
-    static Bytes status(uint8_t b1, uint8_t b2, uint8_t step);
+    static Bytes ack() { return {0xF3, 0x7F, 0x7F, 0xFC}; }
+    static Bytes refusal() { return {0xF3, 0x15, 0x15, 0xFC}; }
+    static Bytes status(uint8_t b1, uint8_t b2, uint8_t step) { return reply(0x70, {b1, b2, step}); }
 
 private:
     void loop();
@@ -73,7 +59,7 @@ private:
     PtyPair pty;
     mutable std::mutex m;
     Responder responder;
-    std::vector<ReceivedFrame> received;
+    std::vector<Bytes> received;
     std::atomic<bool> stopping{false};
     std::thread worker;
 };

@@ -2,39 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-// Generous: sanitizer builds start and answer slowly on a busy machine.
-constexpr int StartTimeoutMs = 5000;
-constexpr int QuitTimeoutMs = 3000;
-} // namespace
 
 BoardSimProcess::BoardSimProcess()
 {
     // Diagnostics of the simulator belong in the test's own output.
     proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc.setReadChannel(QProcess::StandardOutput);
-}
-
-BoardSimProcess::~BoardSimProcess()
-{
-    stop();
-}
-
-QString BoardSimProcess::program()
-{
-    const QString fromEnv = qEnvironmentVariable("FROSTPANEL_BOARDSIM");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    // Tests land in <build>/tests, the simulator in <build>.
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath("../frostpanel-boardsim");
-}
-
-bool BoardSimProcess::isRunning() const
-{
-    return proc.state() != QProcess::NotRunning;
 }
 
 bool BoardSimProcess::start(const QStringList &extraArgs)
@@ -42,20 +14,15 @@ bool BoardSimProcess::start(const QStringList &extraArgs)
     stop();
     pending.clear();
     traffic.clear();
-    device.clear();
-    const QString exe = program();
-    if (!QFileInfo(exe).isExecutable()) {
-        qWarning("BoardSimProcess: simulator not found at %s", qPrintable(exe));
-        return false;
-    }
+    QString exe = qEnvironmentVariable("FROSTPANEL_BOARDSIM");
+    if (exe.isEmpty()) // tests land in <build>/tests, the simulator in <build>
+        exe = QCoreApplication::applicationDirPath() + "/../frostpanel-boardsim";
     proc.start(exe, extraArgs);
-    if (!proc.waitForStarted(StartTimeoutMs)) {
-        qWarning("BoardSimProcess: cannot start %s: %s", qPrintable(exe), qPrintable(proc.errorString()));
-        return false;
-    }
+    // Generous: sanitizer builds start slowly on a busy machine.
     QByteArray line;
-    if (!readLine(line, StartTimeoutMs) || !line.startsWith("device: ")) {
-        qWarning("BoardSimProcess: no device line (got '%s')", line.constData());
+    if (!proc.waitForStarted(5000) || !readLine(line, 5000) || !line.startsWith("device: ")) {
+        qWarning("BoardSimProcess: %s did not start: %s '%s'", qPrintable(exe), qPrintable(proc.errorString()),
+                 line.constData());
         stop();
         return false;
     }
@@ -78,20 +45,16 @@ bool BoardSimProcess::readLine(QByteArray &line, int timeoutMs)
             line = pending;
             return false;
         }
-        proc.waitForReadyRead(int(qMax<qint64>(1, qMin<qint64>(100, deadline.remainingTime()))));
+        proc.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100)));
     }
 }
 
 QString BoardSimProcess::command(const QString &line, int timeoutMs)
 {
-    if (!isRunning())
+    if (proc.state() == QProcess::NotRunning)
         return QString();
-    QByteArray out = line.toUtf8();
-    out.replace('\n', ' ');
-    out += '\n';
-    proc.write(out);
+    proc.write(line.toUtf8().replace('\n', ' ') + '\n');
     proc.waitForBytesWritten(timeoutMs);
-
     QDeadlineTimer deadline(timeoutMs);
     QByteArray answer;
     while (readLine(answer, int(qMax<qint64>(0, deadline.remainingTime())))) {
@@ -106,35 +69,18 @@ QString BoardSimProcess::command(const QString &line, int timeoutMs)
 QString BoardSimProcess::value(const QString &line, int timeoutMs)
 {
     const QString answer = command(line, timeoutMs);
-    if (answer.startsWith("ok "))
-        return answer.mid(3);
-    return QString();
-}
-
-int BoardSimProcess::count(int code)
-{
-    bool ok = false;
-    const int n = value(QStringLiteral("count %1").arg(code)).toInt(&ok);
-    return ok ? n : -1;
+    return answer.startsWith("ok ") ? answer.mid(3) : QString();
 }
 
 QStringList BoardSimProcess::takeTraffic()
 {
-    // Pick up lines that arrived since the last command.
-    pending += proc.readAllStandardOutput();
-    int nl;
-    while ((nl = pending.indexOf('\n')) >= 0) {
-        traffic << QString::fromUtf8(pending.left(nl));
-        pending.remove(0, nl + 1);
-    }
+    // Also the lines that arrived since the last command.
+    QByteArray line;
+    while (readLine(line, 0))
+        traffic << QString::fromUtf8(line);
     QStringList out;
     out.swap(traffic);
     return out;
-}
-
-bool BoardSimProcess::waitForFinished(int timeoutMs)
-{
-    return proc.state() == QProcess::NotRunning || proc.waitForFinished(timeoutMs);
 }
 
 void BoardSimProcess::stop()
@@ -142,16 +88,14 @@ void BoardSimProcess::stop()
     if (proc.state() == QProcess::NotRunning)
         return;
     proc.write("quit\n");
-    proc.waitForBytesWritten(1000);
     proc.closeWriteChannel();
-    if (proc.waitForFinished(QuitTimeoutMs)) {
-        if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0)
-            qWarning("BoardSimProcess: simulator ended with code %d", proc.exitCode());
-    } else {
+    if (!proc.waitForFinished(3000)) {
         proc.terminate();
-        if (!proc.waitForFinished(QuitTimeoutMs)) {
+        if (!proc.waitForFinished(3000)) {
             proc.kill();
-            proc.waitForFinished(QuitTimeoutMs);
+            proc.waitForFinished(3000);
         }
+    } else if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
+        qWarning("BoardSimProcess: simulator ended with code %d", proc.exitCode());
     }
 }

@@ -4,14 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-TempRoot::TempRoot()
+TempRoot::TempRoot() : previous(qgetenv("FROSTPANEL_ROOT")), hadPrevious(qEnvironmentVariableIsSet("FROSTPANEL_ROOT"))
 {
-    hadPrevious = qEnvironmentVariableIsSet("FROSTPANEL_ROOT");
-    previous = qgetenv("FROSTPANEL_ROOT");
     qputenv("FROSTPANEL_ROOT", dir.path().toLocal8Bit());
-    mkpath("/home/root");
-    mkpath("/mnt");
-    mkpath("/dev");
+    for (const char *folder : {"/home/root", "/mnt", "/dev"})
+        mkpath(folder);
 }
 
 TempRoot::~TempRoot()
@@ -29,18 +26,13 @@ bool TempRoot::mkpath(const QString &absolute) const
 
 bool TempRoot::writeFile(const QString &absolute, const QByteArray &content) const
 {
-    const QString p = path(absolute);
-    QDir().mkpath(QFileInfo(p).absolutePath());
-    QFile f(p);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(content) == content.size();
+    QDir().mkpath(QFileInfo(path(absolute)).absolutePath());
+    QFile f(path(absolute));
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
 QByteArray TempRoot::readFile(const QString &absolute) const
 {
     QFile f(path(absolute));
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

@@ -13,7 +13,6 @@ public:
     TempRoot(const TempRoot &) = delete;
     TempRoot &operator=(const TempRoot &) = delete;
 
-    bool isValid() const { return dir.isValid(); }
     QString root() const { return dir.path(); }
     // `absolute` ("/home/root/x") inside this root.
     QString path(const QString &absolute) const { return dir.path() + absolute; }
