@@ -1,5 +1,6 @@
-// Work program files, their registration in the recipe lists, the remote
-// byte form and the work report, checked against layouts written by hand.
+// Work program files and the recipe index lists (code assignment, change and
+// deletion history keyed by the pinned clock), the remote byte form and the
+// work report, checked against layouts written out by hand.
 
 #include "workprogram_helpers.h"
 
@@ -26,16 +27,26 @@ const char *const CUTTING_SOFT_FILE = "08 00 00 7f"
 
 // A guest program behind one command byte: name "Gelato", cutting, minimum
 // stock 300 (only the low byte counts), glass 3, then the step bytes.
-const char *const GUEST = "11"
-                          "06 47656c61746f"
-                          "02 0000012c 03"
-                          "08 0f 0a 00"
+const char *const GUEST = "11  06 47656c61746f  02 0000012c 03  08 0f 0a 00"
                           "0302 0302 0302 0302 0101 0101 0101"
                           "03050a0f00 010000007f 010000007f 010000007f"
-                          "010000007f 010000007f 010000007f 010000007f"
-                          "02";
+                          "010000007f 010000007f 010000007f 010000007f  02";
 
 const char *const DETAILS = "/mnt/mmc-memory/recipes/milling/10000.seq";
+const char *const LIST_FILE = "/home/root/recipes/milling/recipes.list";
+
+// Two user recipes, "A" (10000, changed at 100) and "B" (10001, at 200), both
+// by "u"; nothing deleted. Maps go out largest key first; the hash of users
+// in either order.
+QByteArray twoRecipeFile(bool hashInKeyOrder)
+{
+    return hexBytes("00002711  00000002 000000c8 00002711 00000064 00002710  00000002 00002711 000000c8 00002710 "
+                    "00000064  00000002")
+           + hexBytes(hashInKeyOrder ? "00002710 00000002 0075  00002711 00000002 0075"
+                                     : "00002711 00000002 0075  00002710 00000002 0075")
+           + hexBytes("00000002 00000002 0042 00002711  00000002 0041 00002710"
+                      "00000002 00002711 00000002 0042  00002710 00000002 0041  00000000  00000000");
+}
 
 WorkSettings program(const char *path, const char *filename)
 {
@@ -60,7 +71,7 @@ private slots:
         root->mkpath("/home/root/recipes/milling");
         root->mkpath("/mnt/mmc-memory/recipes/milling");
         replaceRecipeLists();
-        platform::setFixedNow(1000);
+        platform::setFixedNow(100);
     }
     void cleanup()
     {
@@ -68,6 +79,7 @@ private slots:
         DataHooks::initMillingDefaultSettings = nullptr;
         DataHooks::initCuttingDefaultSettings = nullptr;
         DataHooks::initWhippingDefaultSettings = nullptr;
+        DataHooks::glassLastUpdate = nullptr;
         replaceRecipeLists(false);
         root.reset();
     }
@@ -79,9 +91,8 @@ private slots:
         w.setMillingSteps(3, 2);
         w.setEmulsionSteps(0, 3, 5, 15, 10, 0);
         w.setEmulsionSteps(0, 3, 2, 15, 10, 1);
-        w.copyEmulsionStep(0, 2);
-        w.copyEmulsionStep(0, 4);
-        w.copyEmulsionStep(0, 6);
+        for (int step : {2, 4, 6})
+            w.copyEmulsionStep(0, step);
         w.minStockQty = 12;
         w.referenceGlass = 3;
         QVERIFY(w.Save("op"));
@@ -93,22 +104,17 @@ private slots:
         back.filename = "copy";
         QVERIFY(back.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes//copy_default.seq"), hexBytes(CUTTING_SOFT_FILE));
-    }
 
-    // Files of 59 bytes (before stock and glass existed) still load; shorter
-    // ones are damaged and leave the program as it was.
-    void shortFiles()
-    {
+        // Files of 59 bytes (before stock and glass existed) still load;
+        // shorter ones are damaged and leave the program as it was.
         QVERIFY(root->writeFile("/home/root/recipes//p59_default.seq", hexBytes(CUTTING_SOFT_FILE).left(59)));
-        WorkSettings w = program("", "p59");
-        w.minStockQty = 7;
-        QVERIFY(w.Load());
-        QCOMPARE(int(w.getEmulsionWorkingMode()), 127);
-        QCOMPARE(int(w.getEmulsionSteps(1).ImmersionSpeed), 2);
-        QCOMPARE(int(w.getEmulsionSteps(1).PressionIntensity), 10);
-        QCOMPARE(w.getEnabledEmulsionSteps(), 3);
-        QCOMPARE(int(w.minStockQty), 7);
-
+        WorkSettings p = program("", "p59");
+        p.minStockQty = 7;
+        QVERIFY(p.Load());
+        QCOMPARE(int(p.getEmulsionSteps(1).ImmersionSpeed), 2);
+        QCOMPARE(int(p.getEmulsionSteps(1).PressionIntensity), 10);
+        QCOMPARE(p.getEnabledEmulsionSteps(), 3);
+        QCOMPARE(int(p.minStockQty), 7);
         QVERIFY(root->writeFile("/home/root/recipes//p58_default.seq", hexBytes(CUTTING_SOFT_FILE).left(58)));
         WorkSettings t = program("", "p58");
         QVERIFY(!t.Load());
@@ -122,16 +128,14 @@ private slots:
         QVERIFY(w.Save("op"));
         QCOMPARE(w.filename, QString("10000"));
         QCOMPARE(root->readFile("/home/root/recipes/milling/10000.seq").size(), 61);
-        QCOMPARE(toQByteArray(w.toByte()).left(22), hexBytes("00002710 01 07 4772616e697461 00000002 00 000003e8"));
-
-        platform::setFixedNow(1100);
+        QCOMPARE(toQByteArray(w.toByte()).left(22), hexBytes("00002710 01 07 4772616e697461 00000002 00 00000064"));
+        platform::setFixedNow(110);
         QVERIFY(w.Update("Granita al limone", "remote"));
-        QCOMPARE(w.getUpdate(), uint32_t(1100));
         QVERIFY(!recipesMillingList->contains("Granita"));
         RecipeElementList reloaded("milling");
         reloaded.Load();
         QCOMPARE(reloaded.getRecipeName(10000u), QString("Granita al limone"));
-
+        QCOMPARE(reloaded.getRecipeUpdate(10000u), uint32_t(110));
         QVERIFY(w.Delete("op"));
         QVERIFY(!QFile::exists(root->path("/home/root/recipes/milling/10000.seq")));
         QVERIFY(!recipesMillingList->contains(10000u));
@@ -149,8 +153,7 @@ private slots:
         // An existing recipe keeps its list entry when its file cannot be replaced.
         recipesMillingList->generateId("Sorbetto", false, "op");
         root->mkpath("/home/root/recipes/milling/10000.seq");
-        WorkSettings e = program("milling", "Sorbetto");
-        QVERIFY(!e.Save("op"));
+        QVERIFY(!program("milling", "Sorbetto").Save("op"));
         QVERIFY(recipesMillingList->contains(10000u));
 
         // The rework folding is only kept when the file was written.
@@ -161,15 +164,13 @@ private slots:
         QCOMPARE(int(r.getExtraEmulsionStep()), 3);
 
         // Names that would leave the recipe folder are refused.
-        WorkSettings u = program("", "../escape");
-        QVERIFY(!u.Save("remote"));
+        QVERIFY(!program("", "../escape").Save("remote"));
         QVERIFY(!QFile::exists(root->path("/home/root/escape_default.seq")));
 
         // Deleting a recipe whose main file is missing changes nothing.
         root->writeFile(DETAILS, hexBytes("00000000 00000000"));
-        WorkSettings d = program("milling", "10000");
         QDir(root->path("/home/root/recipes/milling/10000.seq")).removeRecursively();
-        QVERIFY(!d.Delete("op"));
+        QVERIFY(!program("milling", "10000").Delete("op"));
         QVERIFY(QFile::exists(root->path(DETAILS)));
         QVERIFY(recipesMillingList->contains(10000u));
     }
@@ -188,11 +189,8 @@ private slots:
         p.setEmulsionSteps(5, 3, 5, 15, 10, 0);
         p.setReworkAddStep(1);
         QVERIFY(p.Save("op"));
-        QCOMPARE(p.getEnabledEmulsionSteps(), 3);
         QCOMPARE(root->readFile("/home/root/recipes//pairs_default.seq").mid(28, 5), hexBytes("0100000005"));
-
-        // Only three pairs fit; the rest is kept, not counted below zero.
-        p.setReworkAddStep(5);
+        p.setReworkAddStep(5); // only two more pairs fit; the rest is not counted below zero
         QVERIFY(p.Save("op"));
         QCOMPARE(p.getEnabledEmulsionSteps(), 7);
         QCOMPARE(int(p.getReworkAddStep()), 3);
@@ -204,7 +202,6 @@ private slots:
         QVERIFY(w.Save("op"));
         QVERIFY(w.addIngredient("ab", "1", "op"));
         QCOMPARE(root->readFile(DETAILS), hexBytes("00000001 00000004 00610062  00000001 00000002 0031"));
-
         for (int i = 1; i < MAX_INGREDIENTS; ++i)
             QVERIFY(w.addIngredient(QString("i%1").arg(i), "1", "op"));
         const QByteArray full = root->readFile(DETAILS);
@@ -212,13 +209,6 @@ private slots:
         QVERIFY(!w.updateIngredient("x", "1", MAX_INGREDIENTS, "op"));
         QVERIFY(!w.deleteIngredient(-1, "op"));
         QCOMPARE(root->readFile(DETAILS), full);
-
-        QVERIFY(w.updateIngredient("Zucchero", "100 g", 0, "op"));
-        QVERIFY(w.deleteIngredient(1, "op"));
-        WorkSettings back = program("milling", "10000");
-        QVERIFY(back.Load());
-        QCOMPARE(back.ingredientList.size(), MAX_INGREDIENTS - 1);
-        QCOMPARE(back.getQty(0), std::string("100 g"));
         QVERIFY(w.deleteAllIngredient("op"));
 
         // Without the SD card the edit is refused and undone.
@@ -230,9 +220,10 @@ private slots:
 
         // A damaged details file (huge count) gives no ingredients.
         root->writeFile(DETAILS, hexBytes("7fffffff 00000004 0061"));
+        WorkSettings back = program("milling", "10000");
         back.ingredientList = QStringList{"stale"};
         QVERIFY(back.Load());
-        QVERIFY(back.ingredientList.isEmpty() && back.qtyList.isEmpty());
+        QVERIFY(back.ingredientList.isEmpty());
     }
 
     void missingPresetFilesFallBackToTheirCsv()
@@ -246,38 +237,30 @@ private slots:
         QCOMPARE(calls, (QStringList{"cutting", "milling", "whipping"}));
     }
 
-    void guestProgramRoundTrip()
+    void guestProgram()
     {
         const ByteVector guest = hexVector(GUEST);
         WorkSettings w;
         uint32_t pos = 1;
         QVERIFY(w.fromByteAsGuest(guest, &pos));
         QCOMPARE(pos, uint32_t(guest.size()));
-        QCOMPARE(w.displayName, QString("Gelato"));
-        QCOMPARE(w.path, QString("cutting"));
         // The same program in the form the remote application reads.
-        QCOMPARE(toQByteArray(w.toByte()), hexBytes("00000000 02 06 47656c61746f 0000002c 03 00000000"
-                                                    "08 0f 0a 00"
+        QCOMPARE(toQByteArray(w.toByte()), hexBytes("00000000 02 06 47656c61746f 0000002c 03 00000000  08 0f 0a 00"
                                                     "0302 0302 0302 0302 0101 0101 0101"
                                                     "03050a0f00 010000007f 010000007f 010000007f"
-                                                    "010000007f 010000007f 010000007f 010000007f"
-                                                    "02 00"));
-    }
+                                                    "010000007f 010000007f 010000007f 010000007f  02 00"));
 
-    void shortGuestBuffersAreRefused()
-    {
-        const ByteVector guest = hexVector(GUEST);
+        // Every shorter buffer is refused and changes nothing.
         for (std::size_t n = 0; n < guest.size(); ++n) {
-            WorkSettings w;
-            w.displayName = "keep";
-            uint32_t pos = 1;
-            QVERIFY2(!w.fromByteAsGuest(ByteVector(guest.begin(), guest.begin() + std::ptrdiff_t(n)), &pos),
+            WorkSettings s;
+            s.displayName = "keep";
+            pos = 1;
+            QVERIFY2(!s.fromByteAsGuest(ByteVector(guest.begin(), guest.begin() + std::ptrdiff_t(n)), &pos),
                      qPrintable(QString("length %1").arg(n)));
             QCOMPARE(pos, uint32_t(1));
-            QCOMPARE(w.displayName, QString("keep"));
+            QCOMPARE(s.displayName, QString("keep"));
         }
-        WorkSettings w;
-        uint32_t pos = 0;
+        pos = 0;
         QVERIFY(!w.fromByteAsGuest(hexVector("ff 41 42"), &pos)); // name length past the end
         pos = 7;
         QVERIFY(!w.fromByteAsGuest(hexVector("00"), &pos));
@@ -301,25 +284,122 @@ private slots:
         w.temperatureMid = 2.25;
         w.temperatureMax = 4;
         w.temperatureCount = 3;
-        w.absorptionMin = 0.5;
-        w.absorptionMid = 1;
-        w.absorptionMax = 2;
-        w.absorptionCount = 2;
-
         const QString idle = "\n;;;;;;;|;-;-;|;-;-;-;-;-;";
         QCOMPARE(w.toString(),
                  QString("\nNome Ricetta;Tempo Lavorazione;Stop Utente;Numero Porzioni;Dimensione Porzione;"
                          "Tipo Pressione;Intensità Pressione;|;Fresatura;Affondamento;|;Pausa;Fresatura;"
                          "Affondamento;Tipo Pressione;Intensità Pressione;\n"
-                         "Gelato;125;1;3;4;15;10;|;3;2;|;0;3;5;15;10;"
-                         "\n;;;;;;;|;4;3;|;-;-;-;-;-;")
+                         "Gelato;125;1;3;4;15;10;|;3;2;|;0;3;5;15;10;\n;;;;;;;|;4;3;|;-;-;-;-;-;")
                      + idle + idle + idle + idle + idle
-                     + "\n;;;;;;;|;;;|;-;-;-;-;-;"
-                       "\n;;Min;Medio;Max;Numero Campioni;\n"
+                     + "\n;;;;;;;|;;;|;-;-;-;-;-;\n;;Min;Medio;Max;Numero Campioni;\n"
                        ";Temperature:;-1,500000;2,250000;4,000000;3;"
-                       "\n;Assorbimento:;0,500000;1,000000;2,000000;2;");
+                       "\n;Assorbimento:;0,000000;0,000000;0,000000;0;");
         w.endWork = 0; // asked for before the end: no wrapped difference
         QVERIFY(w.toString().contains("\nGelato;0;1;"));
+    }
+
+    void listCodesAndNames()
+    {
+        RecipeElementList l("milling");
+        QCOMPARE(l.generateId("Sorbetto", false, "op"), QString("10000"));
+        QCOMPARE(l.generateId("Base", true, "factory"), QString("1"));
+        QCOMPARE(l.generateId("Crema", false, "op"), QString("10001"));
+        QVERIFY(l.isDefault("Base") && !l.isDefault("Crema"));
+        QCOMPARE(l.getId("Nothing"), QString("0"));
+        QVERIFY(!l.contains("Nothing")); // asking does not register it
+        QCOMPARE(l.getRecipesNameList(), (QStringList{"Base", "Crema", "Sorbetto"}));
+        l.recipeNameList["Base"] = 10000; // a name in both sets is the factory recipe
+        l.mergeList();
+        QCOMPARE(l.getId("Base"), QString("1"));
+    }
+
+    void listHistoryFollowsThePinnedClock()
+    {
+        RecipeElementList l("milling");
+        l.generateId("A", false, "op"); // 10000 at 100
+        l.generateId("B", false, "op"); // the same second: shares A's time key
+        QCOMPARE(l.getAllUpdateRecipe(100), (QList<uint>{10001, 10000}));
+        platform::setFixedNow(300);
+        QCOMPARE(l.generateId("A", false, "remote"), QString("10000")); // same code, new time
+        QCOMPARE(l.userUpdateList.value(10000), QString("remote"));
+        // Moving A must not take B's entry with it.
+        QCOMPARE(l.getAllUpdateRecipe(0), (QList<uint>{10000, 10001}));
+        QCOMPARE(l.getAllUpdateRecipe(250), (QList<uint>{10000}));
+        QCOMPARE(l.getAllUpdateRecipe(301), QList<uint>());
+        QVERIFY(l.updateElement("A2", "op", 10000)); // renaming frees the old name
+        QVERIFY(!l.contains("A"));
+        QVERIFY(!l.updateElement("X", "op", 10009));
+
+        l.generateId("Base", true, "factory");
+        platform::setFixedNow(500);
+        QVERIFY(l.removeElement(10000, "op"));
+        QVERIFY(!l.removeElement(10000, "op"));
+        QVERIFY(l.removeElement(10001, "op")); // the same second again
+        QCOMPARE(l.getAllDeleteRecipe(0), (QList<uint>{10001, 10000}));
+        QCOMPARE(l.getAllUpdateRecipe(0), (QList<uint>{1}));
+        platform::setFixedNow(600);
+        QVERIFY(l.removeElementDefault(1, "factory"));
+        QCOMPARE(l.getAllDeleteRecipe(550), (QList<uint>{1}));
+
+        // The database time covers all three lists and the beakers.
+        QCOMPARE(getLastUpdateDB(), uint32_t(0));
+        recipesCuttingList->generateId("Brunoise", false, "op");
+        QCOMPARE(getLastUpdateDB(), uint32_t(600));
+        DataHooks::glassLastUpdate = [] { return uint32_t(900); };
+        QCOMPARE(getLastUpdateDB(), uint32_t(900));
+    }
+
+    void listFileLayout()
+    {
+        RecipeElementList l("milling");
+        l.generateId("A", false, "u");
+        platform::setFixedNow(200);
+        l.generateId("B", false, "u");
+        QVERIFY(l.Save());
+        const QByteArray written = root->readFile(LIST_FILE);
+        QVERIFY2(written == twoRecipeFile(true) || written == twoRecipeFile(false), written.toHex().constData());
+
+        // The default set has a file of its own, with its own counter.
+        l.generateId("Base", true, "f");
+        QVERIFY(l.SaveDefault());
+        QCOMPARE(root->readFile("/home/root/recipes/milling/recipes_default.list"),
+                 hexBytes("00000001  00000001 000000c8 00000001  00000001 00000001 000000c8"
+                          "00000001 00000001 00000002 0066  00000001 00000008 0042 0061 0073 0065 00000001"
+                          "00000001 00000001 00000008 0042 0061 0073 0065  00000000  00000000"));
+        RecipeElementList back("milling");
+        back.Load();
+        QCOMPARE(back.getAllUpdateRecipe(150), (QList<uint>{10001, 1}));
+        QCOMPARE(back.generateId("C", false, "u"), QString("10002"));
+    }
+
+    void damagedListsStaySafe()
+    {
+        // Counter lost but a recipe 10005 recorded: new codes must not reuse it.
+        QVERIFY(root->writeFile(LIST_FILE, hexBytes("00000000  00000001 00000064 00002715  00000001 00002715 00000064"
+                                                    "00000000  00000001 00000002 0041 00002715"
+                                                    "00000001 00002715 00000002 0041  00000000  00000000")));
+        RecipeElementList l("milling");
+        l.Load();
+        QCOMPARE(l.generateId("New", false, "u"), QString("10006"));
+
+        // Truncated inside the names: what came before is kept.
+        QVERIFY(root->writeFile(LIST_FILE, twoRecipeFile(true).chopped(40)));
+        RecipeElementList t("milling");
+        t.Load();
+        QCOMPARE(t.getRecipeUpdate(10000u), uint32_t(100));
+        QVERIFY(t.getRecipesNameList().isEmpty());
+        QCOMPARE(t.generateId("C", false, "u"), QString("10002"));
+
+        QVERIFY(root->writeFile(LIST_FILE, hexBytes("00002711 ffffffff 00000001"))); // a count far too big
+        RecipeElementList h("milling");
+        h.Load();
+        QVERIFY(h.updateList.isEmpty());
+
+        OperatorMessages shown;
+        RecipeElementList w("whipping"); // no folder for it
+        w.generateId("A", false, "u");
+        QVERIFY(!w.Save());
+        QCOMPARE(shown.messages, QStringList{"Recipe Saving Error."});
     }
 };
 

@@ -40,97 +40,58 @@ private slots:
         reworkSet = false;
     }
 
-    void millingStepsStayWithinThePortion()
+    // Indexes and heights from damaged files or remote programs must not
+    // reach past the seven milling and eight emulsion steps.
+    void stepEditingStaysInsideTheSteps()
     {
         WorkSettings w;
-        w.setMillingSteps(5, 4);
-        QCOMPARE(int(w.getMillingSteps(3).CutSpeed), 5);
-        QCOMPARE(int(w.getMillingSteps(4).CutSpeed), 1); // past the four steps of height 8
-        QVERIFY(!w.checkAdvanceMillingSteps());
-        w.setMillingSteps(9, 9, 4); // beyond the portion: not part of the run
-        QVERIFY(!w.checkAdvanceMillingSteps());
-        w.setMillingSteps(6, 4, 3);
-        QVERIFY(w.checkAdvanceMillingSteps());
-
-        // A damaged portion height must not reach past the seven steps.
         w.setPortionDimension(200);
         w.setMillingSteps(5, 4);
         QCOMPARE(w.millingStepsInUse(), 7);
+        QCOMPARE(int(w.getMillingSteps(6).CutSpeed), 5);
         w.setMillingSteps(2, 2, 7);
         w.setMillingSteps(2, 2, -1);
         QCOMPARE(int(w.getMillingSteps(7).CutSpeed), 0);
-        QCOMPARE(int(w.getMillingSteps(6).CutSpeed), 5);
-    }
-
-    void enablingStepsCopiesTheirNeighbours()
-    {
-        WorkSettings w;
-        w.setMillingSteps(3, 2, 1);
-        w.enableMillingSteps(1);
-        QCOMPARE(int(w.getMillingSteps(2).CutSpeed), 3);
         w.enableMillingSteps(6); // no step 7 to copy into
+        QCOMPARE(int(w.getMillingSteps(6).CutSpeed), 5);
 
         w.setEmulsionSteps(0, 4, 5, 15, 10, 0);
         w.enableEmulsionSteps(1); // a copy of step 0, and step 3 follows
-        QCOMPARE(int(w.getEmulsionSteps(1).CutSpeed), 4);
         QCOMPARE(int(w.getEmulsionSteps(3).CutSpeed), 4);
         QCOMPARE(w.getEnabledEmulsionSteps(), 2); // step 2 still off: step 3 does not count
         w.setEmulsionSteps(0, 2, 2, 0, 0, 6);
-        w.enableEmulsionSteps(7); // the last step has nothing two places on
+        w.enableEmulsionSteps(7); // nothing two places on
         QCOMPARE(int(w.getEmulsionSteps(7).CutSpeed), 2);
-
-        WorkSettings s;
-        s.setEmulsionSteps(20, 3, 5, 15, 10, 0);
-        s.setEmulsionSteps(30, 6, 2, 1, 1, 1);
-        s.enableEmulsionStepsSimple(2, false);
-        QCOMPARE(int(s.getEmulsionSteps(2).Pause), 30);
-        s.enableEmulsionStepsSimple(2, true);
-        QCOMPARE(int(s.getEmulsionSteps(2).PressionType), 15);
-        s.enableEmulsionStepsSimple(1, true); // nothing two steps back
-        QCOMPARE(int(s.getEmulsionSteps(1).CutSpeed), 6);
+        w.setEmulsionSteps(30, 6, 2, 1, 1, 1);
+        w.enableEmulsionStepsSimple(1, true); // nothing two steps back
+        QCOMPARE(int(w.getEmulsionSteps(1).CutSpeed), 6);
     }
 
-    void advancedViewDetection()
+    void extraCyclesAndRepetitions()
     {
-        WorkSettings w;
-        w.setEmulsionSteps(0, 4, 5, 15, 10);
-        QVERIFY(!w.checkAdvanceEmulsionSteps());
-        w.setEmulsionSteps(6, 5, 5);
-        QVERIFY(w.checkAdvanceEmulsionSteps());
-        w.disableEmulsionSteps(4); // only the leading run counts
-        QVERIFY(!w.checkAdvanceEmulsionSteps());
+        WorkSettings l;
+        QVERIFY(!l.setExtraEmulsionStep(7)); // ordinary programs: six at most
+        QCOMPARE(int(l.getExtraEmulsionStep()), 6);
+        QVERIFY(!l.setReworkAddStep(9));
+        QCOMPARE(int(l.getReworkAddStep()), 6);
+        l.setEmulsionWorkingMode(127); // built-in ones: seven
+        QVERIFY(l.setExtraEmulsionStep(7));
+        QVERIFY(!l.setReworkAddStep(8));
 
-        WorkSettings d;
-        d.setMillingSteps(4, 3, 0);
-        d.setEmulsionSteps(0, 4, 3, 0, 0);
-        QVERIFY(!d.checkAdvanceEmulsionStepsDown());
-        d.setEmulsionSteps(6, 1, 5);
-        QVERIFY(d.checkAdvanceEmulsionStepsDown());
-        d.disableEmulsionSteps(5);
-        QVERIFY(!d.checkAdvanceEmulsionStepsDown());
-    }
-
-    void extraCycles()
-    {
-        for (const int mode : {0, 127}) {
-            const int limit = mode ? 7 : 6;
-            WorkSettings w;
-            w.setEmulsionWorkingMode(uint8_t(mode));
-            QVERIFY(!w.setExtraEmulsionStep(uint8_t(limit + 1)));
-            QCOMPARE(int(w.getExtraEmulsionStep()), limit);
-            QVERIFY(!w.setReworkAddStep(9));
-            QCOMPARE(int(w.getReworkAddStep()), limit);
-            QVERIFY(w.setExtraEmulsionStep(uint8_t(limit)));
-        }
-
+        // Cycles run, and the repetitions the board is sent (one fewer).
         WorkSettings w;
         QCOMPARE(int(w.getTotalEmulsionCicle()), 1); // the milling climb is a cycle of its own
+        QCOMPARE(w.getEmulsionRepetionCmdByte(), ByteVector{0});
         for (int i = 0; i < 3; ++i)
             w.setEmulsionSteps(0, 3, 5, 15, 10, i);
         w.setExtraEmulsionStep(2);
         QCOMPARE(int(w.getTotalEmulsionCicle()), 4);
+        QCOMPARE(w.getEmulsionRepetionCmdByte(), ByteVector{3});
         w.setEmulsionWorkingMode(127);
         QCOMPARE(int(w.getTotalEmulsionCicle()), 3);
+        QCOMPARE(w.getEmulsionRepetionCmdByte(), ByteVector{2});
+        l.setExtraEmulsionStep(0); // built-in, nothing to run: seven bits of -1
+        QCOMPARE(l.getEmulsionRepetionCmdByte(), ByteVector{0x7f});
     }
 
     void statisticsTrackMinMaxAndMean()
@@ -152,8 +113,6 @@ private slots:
         QCOMPARE(w.temperatureMax, 92.5);
         QCOMPARE(w.temperatureMid, (25.0 + 92.5 - 0.5) / 3);
         QCOMPARE(maxima, (QList<double>{25.0, 92.5, -0.5}));
-        w.registerNewAbsobtion(3); // runs without a counters hook
-        QCOMPARE(w.absorptionCount, uint32_t(1));
         temperatureConversionTable[10] = temperatureConversionTable[64] = temperatureConversionTable[99] = 0;
     }
 
@@ -211,8 +170,8 @@ private slots:
     }
 
     // Payloads as written out by hand: portion count, then (cut, immersion)
-    // per milling step; inactive steps go out as 00 01.
-    void millingPayload()
+    // per milling step, inactive ones as 00 01; mode, then the emulsion steps.
+    void stepPayloads()
     {
         WorkSettings w;
         w.setPortion(5);
@@ -224,11 +183,8 @@ private slots:
         w.setPortionDimension(40); // a height past the seven steps still yields seven
         w.setMillingSteps(2, 3);
         QCOMPARE(toQByteArray(w.getMillingCmdByte()), hexBytes("05 0203 0203 0203 0203 0203 0203 0203"));
-    }
 
-    void emulsionPayload()
-    {
-        WorkSettings w; // frostizing, no emulsion: milling pressure goes in slot 0
+        // Frostizing without emulsion: the milling pressure goes in slot 0.
         w.setMillingPressionType(2);
         w.setMillingPressionIntensity(3);
         QCOMPARE(toQByteArray(w.getEmulsionCmdByte()),
@@ -245,31 +201,6 @@ private slots:
         c.setEmulsionWorkingMode(127);
         c.setMillingPressionType(2);
         QCOMPARE(toQByteArray(c.getEmulsionCmdByte()).left(6), hexBytes("7f 7f01000000"));
-    }
-
-    void repetitionPayload_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("enabled");
-        QTest::addColumn<int>("extra");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("built-in, nothing enabled") << 127 << 0 << 0 << 0x7f;
-        QTest::newRow("built-in, three steps, two extra") << 127 << 3 << 2 << 2;
-        QTest::newRow("frostizing, nothing enabled") << 0 << 0 << 0 << 0;
-        QTest::newRow("frostizing, four steps, two extra") << 0 << 4 << 2 << 4;
-    }
-    void repetitionPayload()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, enabled);
-        QFETCH(int, extra);
-        QFETCH(int, expected);
-        WorkSettings w;
-        w.setEmulsionWorkingMode(uint8_t(mode));
-        for (int i = 0; i < enabled; ++i)
-            w.setEmulsionSteps(0, 3, 5, 15, 10, i);
-        w.setExtraEmulsionStep(uint8_t(extra));
-        QCOMPARE(w.getEmulsionRepetionCmdByte(), ByteVector{uint8_t(expected)});
     }
 
     void sequenceFrames()

@@ -12,7 +12,7 @@
 #include <QStringList>
 
 // "f3 01 0a" -> bytes; blanks are skipped.
-inline QByteArray hexBytes(const char *text)
+inline QByteArray hexBytes(const QByteArray &text)
 {
     return QByteArray::fromHex(text);
 }
