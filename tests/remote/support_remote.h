@@ -4,81 +4,69 @@
 
 #include "remote/ProtocolTCP.h"
 #include "remote/RemoteClient.h"
+#include "remote/TCPThreadCommunication.h"
+#include "remote/UDPThreadCommunication.h"
 
-#include <QString>
+#include "TempRoot.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
-class TempRoot;
-class TCPThreadCommunication;
-class UDPThreadCommunication;
-
 namespace remotetest {
 
 // A port nobody listens on right now.
 uint16_t freePort(bool udp);
-
 bool waitUntil(const std::function<bool()> &pred, int ms = 3000);
 
-// A request payload built field by field.
-class Req
-{
-public:
-    explicit Req(uint8_t code) : bytes{code} {}
-    Req &u32(uint32_t v);
-    Req &text(const std::string &s);
-    Req &byte(uint8_t b);
-    operator const ByteVector &() const { return bytes; }
-    ByteVector bytes;
-};
-
-// Reads an answer payload field by field.
-class Ans
-{
-public:
-    explicit Ans(const ByteVector &bytes, uint32_t start = 2) : bytes(bytes), pos(start) {}
-    uint32_t u32() { return uint32FromByteArray(bytes, &pos); }
-    std::string text() { return stringFromByteArray(bytes, &pos); }
-    uint8_t byte() { return pos < bytes.size() ? bytes[pos++] : 0; }
-    bool atEnd() const { return pos >= bytes.size(); }
-    uint32_t position() const { return pos; }
-
-private:
-    ByteVector bytes;
-    uint32_t pos;
-};
-
-ByteVector frame(const ByteVector &payload);
 inline ByteVector operator+(ByteVector a, const ByteVector &b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 ByteVector bytes(std::initializer_list<int> values);
+// A frame enciphered with the placeholder serial number.
+ByteVector frame(const ByteVector &payload);
 
-class Server
+// A request payload built field by field.
+struct Req
 {
-public:
-    // Creates the sandbox and loads the stores; the threads start on start().
+    explicit Req(uint8_t code) : bytes{code} {}
+    Req &u32(uint32_t v) { return add(toByteArray(v)); }
+    Req &text(const std::string &s) { return add(toByteArray(s)); }
+    Req &byte(uint8_t b) { return add({b}); }
+    Req &add(const ByteVector &b) { bytes = bytes + b; return *this; }
+    operator const ByteVector &() const { return bytes; }
+    ByteVector bytes;
+};
+
+// Reads an answer payload field by field, after its code and status.
+struct Ans
+{
+    explicit Ans(const ByteVector &bytes) : bytes(bytes) {}
+    uint32_t u32() { return uint32FromByteArray(bytes, &pos); }
+    std::string text() { return stringFromByteArray(bytes, &pos); }
+    uint8_t byte() { return pos < bytes.size() ? bytes[pos++] : 0; }
+    bool atEnd() const { return pos >= bytes.size(); }
+    ByteVector bytes;
+    uint32_t pos = 2;
+};
+
+struct Server
+{
+    // Creates the sandbox and loads the stores; the threads start on request
+    // and, with `wait`, are listening on return.
     Server();
-    ~Server();
-
-    bool startTcp();
-    bool startUdp();
-    void stopTcp();
-    void stopUdp();
-
-    // A client on the server's port with the placeholder key.
+    bool startTcp(bool wait = true);
+    bool startUdp(bool wait = true);
+    // A client connected (if it can be) to the server with the placeholder key.
     std::unique_ptr<RemoteClient> client(int timeoutMs = 4000) const;
     // One request over a fresh connection; the answer payload, empty on failure.
     ByteVector ask(const ByteVector &payload) const;
+    QByteArray file(const QString &absolute) const { return root.readFile(absolute); }
+    bool exists(const QString &absolute) const { return QFile::exists(root.path(absolute)); }
 
-    QString path(const QString &absolute) const;
-    QByteArray readFile(const QString &absolute) const;
-
-    std::unique_ptr<TempRoot> root;
+    TempRoot root;
     uint16_t tcpPort = 0;
     uint16_t udpPort = 0;
     std::unique_ptr<TCPThreadCommunication> tcp;

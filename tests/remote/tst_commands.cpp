@@ -2,7 +2,6 @@
 // files the changes leave behind.
 
 #include "remote/RemoteState.h"
-#include "remote/TCPThreadCommunication.h"
 
 #include "data/DataState.h"
 #include "data/GlassElement.h"
@@ -12,60 +11,39 @@
 #include "platform/clock.h"
 
 #include "support_remote.h"
-#include "TempRoot.h"
 
+#include <QDirIterator>
 #include <QtTest>
 
-#include <memory>
-
 using namespace remotetest;
+
+Q_DECLARE_METATYPE(ByteVector)
 
 namespace {
 
 constexpr uint32_t T0 = 1700000000;
 
-// The fields of a recipe's byte form that the tests look at.
-struct RecipeForm
-{
-    uint32_t code = 0;
-    uint8_t type = 0;
-    std::string name;
-    uint32_t minStock = 0;
-    uint8_t referenceGlass = 0;
-    uint32_t update = 0;
-    uint8_t portionDimension = 0;
-    uint8_t ingredients = 0;
-};
-
-RecipeForm recipeForm(const ByteVector &answer)
-{
-    Ans a(answer);
-    RecipeForm r;
-    r.code = a.u32();
-    r.type = a.byte();
-    r.name = a.text();
-    r.minStock = a.u32();
-    r.referenceGlass = a.byte();
-    r.update = a.u32();
-    r.portionDimension = a.byte();
-    for (int i = 0; i < 3 + 14 + 40 + 1; ++i)
-        a.byte();
-    r.ingredients = a.byte();
-    return r;
-}
-
 // A guest program's byte form: name, type, stock, reference glass, four
 // portion and mode bytes, 14 milling and 40 emulsion bytes, extra cycles.
-Req guest(const std::string &name, uint8_t type, uint8_t portionDimension)
+ByteVector guest(const std::string &name, uint8_t type, uint8_t portionDimension)
 {
     Req r(0x11);
     r.text(name).byte(type).u32(7).byte(1).byte(portionDimension).byte(0).byte(0).byte(0);
-    for (int i = 0; i < 14; ++i)
-        r.byte(2);
+    r.add(ByteVector(14, 2));
     for (int i = 0; i < 8; ++i)
-        r.byte(3).byte(4).byte(0).byte(0).byte(127);
-    r.byte(0);
-    return r;
+        r.add({3, 4, 0, 0, 127});
+    return r.byte(0);
+}
+
+// The first bytes of `a`, as many as `expected` has.
+ByteVector head(const ByteVector &a, const ByteVector &expected)
+{
+    return ByteVector(a.begin(), a.begin() + std::min(a.size(), expected.size()));
+}
+
+ByteVector text(const std::string &s)
+{
+    return toByteArray(s);
 }
 
 } // namespace
@@ -76,19 +54,40 @@ class TstCommands : public QObject
 
     std::unique_ptr<Server> server;
     uint32_t now = T0;
+    uint32_t baseSeen = 0, beakerSeen = 0; // of recipe 10000 and beaker AB.000001
 
     void tick() { platform::setFixedNow(++now); }
     ByteVector ask(const ByteVector &payload) { return server->ask(payload); }
-
+    // Code of the new recipe, 0 when refused.
     uint32_t createRecipe(const std::string &name, uint8_t type, uint32_t templateCode = 0)
     {
         tick();
         const ByteVector a = ask(Req(0x08).text(name).byte(type).u32(templateCode).u32(1).byte(1).text("test"));
-        if (a.size() < 2 || a[1] != 0x7F)
-            return 0;
-        return Ans(a).u32();
+        return a.size() > 2 && a[1] == 0x7F ? Ans(a).u32() : 0;
     }
-    uint32_t recipeUpdate(uint32_t code, uint8_t type) { return recipeForm(ask(Req(0x87).u32(code).byte(type))).update; }
+    // A recipe's name and portion size from its byte form.
+    std::pair<std::string, int> nameAndPortion(uint32_t code, uint8_t type)
+    {
+        Ans a(ask(Req(0x87).u32(code).byte(type)));
+        a.pos += 5;
+        const std::string name = a.text();
+        a.pos += 9;
+        return {name, a.byte()};
+    }
+    QByteArray seqFile(const char *type, uint32_t code)
+    {
+        return server->file(QStringLiteral("/home/root/recipes/%1/%2.seq").arg(type).arg(code));
+    }
+    // Every stored file, by path.
+    QMap<QString, QByteArray> files() const
+    {
+        QMap<QString, QByteArray> all;
+        for (QDirIterator it(server->root.root(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile f(it.next());
+            all[f.fileName()] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
+        }
+        return all;
+    }
 
 private slots:
     void initTestCase()
@@ -96,6 +95,20 @@ private slots:
         platform::setFixedNow(now);
         server = std::make_unique<Server>();
         QVERIFY(server->startTcp());
+        // Recipes 10000 and 10001, beaker AB.000001 and the factory recipe 1.
+        QCOMPARE(createRecipe("Base", 1), 10000u);
+        baseSeen = now;
+        QCOMPARE(createRecipe("Altra", 1), 10001u);
+        tick();
+        QCOMPARE(ask(Req(0x03).text("AB.000001").text("1").u32(now + 1000).u32(10000).byte(1).text("a"))[1], 0x7F);
+        beakerSeen = now;
+        tick();
+        QVERIFY(recipesMillingList->insertNewElementDefault(QStringLiteral("Fabbrica"), QStringLiteral("factory")));
+        QVERIFY(recipesMillingList->SaveDefault());
+        recipesMillingList->mergeList();
+        QByteArray settings(61, 0);
+        settings[0] = 6;
+        QVERIFY(server->root.writeFile("/home/root/recipes/milling/1.default.seq", settings));
     }
 
     void cleanupTestCase()
@@ -104,375 +117,211 @@ private slots:
         platform::clearFixedNow();
     }
 
-    void connectionTestAndUnknownCodes()
+    void refusalsChangeNothing_data()
     {
-        QCOMPARE(ask(Req(0x01)), bytes({0x01, 0x7F}));
-        QCOMPARE(ask(Req(0x81)), bytes({0x81, 0x7F, 0, 0, 0, 0}));
-        QCOMPARE(ask(Req(0x42)), bytes({0xFF, 0x70}));
-        auto c = server->client();
-        ByteVector answer{0x99};
-        QCOMPARE(c->request(Req(0x88), &answer), RemoteClient::Ok);
-        QVERIFY(answer.empty());
-    }
-
-    void createAndReadRecipes()
-    {
-        // The medium preset of the type is the template for code 0.
-        ByteVector preset(61, 0);
-        preset[0] = 12; // portion dimension
-        QVERIFY(server->root->writeFile("/home/root/recipes//cutting_medium_default.seq",
-                                        QByteArray(reinterpret_cast<const char *>(preset.data()), 61)));
-
-        tick();
-        const ByteVector a = ask(Req(0x08).text("Sorbetto").byte(1).u32(0).u32(300).byte(2).text("anna"));
-        QCOMPARE(ByteVector(a.begin(), a.begin() + 2), bytes({0x08, 0x7F}));
-        Ans fields(a);
-        QCOMPARE(fields.u32(), 10000u);
-        QCOMPARE(fields.u32(), now);
-        QCOMPARE(fields.u32(), 0u); // database time before the change
-        QVERIFY(fields.atEnd());
-
-        // 61-byte main file; the stock keeps the low byte of 300.
-        const QByteArray main = server->readFile("/home/root/recipes/milling/10000.seq");
-        QCOMPARE(main.size(), 61);
-        QCOMPARE(uint8_t(main[59]), uint8_t(44));
-        QCOMPARE(uint8_t(main[60]), uint8_t(2));
-        QVERIFY(QFile::exists(server->path("/home/root/recipes/milling/recipes.list")));
-
-        const RecipeForm r = recipeForm(ask(Req(0x87).u32(10000).byte(1)));
-        QCOMPARE(r.code, 10000u);
-        QCOMPARE(r.type, uint8_t(1));
-        QCOMPARE(r.name, std::string("Sorbetto"));
-        QCOMPARE(r.minStock, 44u);
-        QCOMPARE(r.referenceGlass, uint8_t(2));
-        QCOMPARE(r.update, now);
-
-        // Same name: refused in its type, accepted in another; the cutting
-        // recipe starts from the cutting preset.
-        QCOMPARE(ask(Req(0x08).text("Sorbetto").byte(1).u32(0).u32(1).byte(1).text("anna")),
-                 bytes({0x08, 0x70, 0x21}));
-        const uint32_t cut = createRecipe("Sorbetto", 2);
-        QCOMPARE(cut, 10000u);
-        QCOMPARE(uint8_t(server->readFile("/home/root/recipes/cutting/10000.seq")[0]), uint8_t(12));
-
-        // Without a stored preset file, the preset the program holds.
-        whipping_medium->setPortionDimension(10);
-        const uint32_t whip = createRecipe("Sorbetto", 3);
-        QCOMPARE(uint8_t(server->readFile("/home/root/recipes/whipping/" + QString::number(whip) + ".seq")[0]),
-                 uint8_t(10));
-
-        // A stored recipe as the template.
-        const uint32_t copy = createRecipe("Copia", 2, cut);
-        QCOMPARE(copy, 10001u);
-        QCOMPARE(server->readFile("/home/root/recipes/cutting/10001.seq").left(59),
-                 server->readFile("/home/root/recipes/cutting/10000.seq").left(59));
-
-        // No such type: refused, nothing saved without a folder.
-        QCOMPARE(ask(Req(0x08).text("Senza").byte(4).u32(0).u32(1).byte(1).text("anna")),
-                 bytes({0x08, 0x70, 0x01}));
-        QVERIFY(!QFile::exists(server->path("/home/root/recipes//Senza_default.seq")));
-        // Too short for its byte fields.
-        QCOMPARE(ask(Req(0x08).text("Corta").byte(1).u32(0).u32(1)), bytes({0x08, 0x70}));
-        QVERIFY(!recipesMillingList->contains(QStringLiteral("Corta")));
-
-        QCOMPARE(ask(Req(0x87).u32(424242).byte(1)), bytes({0x87, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x87).u32(10000)), bytes({0x87, 0x70}));
-        QCOMPARE(ask(Req(0x81)), ByteVector({0x81, 0x7F}) + toByteArray(now));
-    }
-
-    void updateRecipes()
-    {
-        const uint32_t code = createRecipe("Gelato", 3);
-        const uint32_t seen = recipeUpdate(code, 3);
-        QVERIFY(seen != 0);
-        const QByteArray before = server->readFile("/home/root/recipes/whipping/" + QString::number(code) + ".seq");
-
-        tick();
-        auto update = [&](uint32_t source, uint32_t seenTime, const std::string &name) {
-            return ask(Req(0x0A).u32(code).text(name).byte(3).u32(source).u32(9).byte(3).u32(seenTime).text("bob"));
+        QTest::addColumn<ByteVector>("request");
+        QTest::addColumn<ByteVector>("answer");
+        QTest::addColumn<bool>("startAllowed");
+        const uint32_t seen = baseSeen;
+        auto row = [](const char *name, const ByteVector &request, std::initializer_list<int> answer,
+                      bool startAllowed = false) {
+            QTest::newRow(name) << request << bytes(answer) << startAllowed;
         };
-        QCOMPARE(update(0, seen - 1, "Gelato 2"), bytes({0x0A, 0x70, 0xFF}));
-        QCOMPARE(server->readFile("/home/root/recipes/whipping/" + QString::number(code) + ".seq"), before);
+        row("unknown code", Req(0x42), {0xFF, 0x70});
+        row("create: name exists", Req(0x08).text("Base").byte(1).u32(0).u32(1).byte(1).text("a"), {0x08, 0x70, 0x21});
+        row("create: no such type", Req(0x08).text("Senza").byte(4).u32(0).u32(1).byte(1).text("a"), {0x08, 0x70, 0x01});
+        row("create: too short", Req(0x08).text("Corta").byte(1).u32(0).u32(1), {0x08, 0x70});
+        row("read: unknown", Req(0x87).u32(424242).byte(1), {0x87, 0x70, 0xFE});
+        auto update = [](uint32_t code, const std::string &name, uint32_t seenTime) {
+            return Req(0x0A).u32(code).text(name).byte(1).u32(0).u32(9).byte(3).u32(seenTime).text("b");
+        };
+        row("update: changed since", update(10000, "Nuovo", seen - 1), {0x0A, 0x70, 0xFF});
+        row("update: not listed", update(99999, "Nuovo", 0), {0x0A, 0x70, 0xFE});
+        row("update: another's name", update(10000, "Altra", seen), {0x0A, 0x70, 0x21});
+        row("update: factory", update(1, "Mia", now), {0x0A, 0x70, 0xFE});
+        row("add ingredient: not listed", Req(0x0D).u32(7777).byte(1).text("a").text("b").text("c"), {0x0D, 0x70, 0x01});
+        row("update ingredient: changed", Req(0x0F).u32(10000).byte(1).text("x").text("1").byte(0).u32(seen + 5), {0x0F, 0x70, 0xFF});
+        row("delete ingredient: none there", Req(0x0E).u32(10000).byte(1).byte(5).u32(seen).text("a"), {0x0E, 0x70, 0xFE});
+        row("clear ingredients: changed since", Req(0x10).u32(10000).byte(1).u32(seen - 1).text("a"), {0x10, 0x70, 0xFF});
+        row("delete recipe: changed since", Req(0x09).u32(10000).byte(1).u32(seen + 1).text("a"), {0x09, 0x70, 0xFF});
+        row("delete recipe: no time", Req(0x09).u32(10000).byte(1), {0x09, 0x70, 0xFF}); // a missing u32 reads 0
+        row("delete recipe: too short", Req(0x09).u32(10000), {0x09, 0x70});
+        row("delete recipe: factory", Req(0x09).u32(1).byte(1).u32(now).text("a"), {0x09, 0x70, 0xFE});
+        auto beaker = [](uint8_t code, const std::string &name, uint32_t deadline) {
+            return Req(code).text(name).text("1").u32(deadline).u32(10000).byte(1);
+        };
+        row("create beaker: bad code", beaker(0x03, "AB.0", now + 10).text("a"), {0x03, 0x70, 0xFE});
+        row("create beaker: past deadline", beaker(0x03, "CD.000001", now - 10).text("a"), {0x03, 0x70, 0xFE});
+        row("create beaker: too short", Req(0x03).text("CD.000002").text("1").u32(now + 5).u32(10000), {0x03, 0x70});
+        row("update beaker: changed since", beaker(0x05, "AB.000001", now + 10).u32(beakerSeen - 1), {0x05, 0x70, 0xFF});
+        row("update beaker: unknown", beaker(0x05, "ZZ.999999", now + 10).u32(0).text("b"), {0x05, 0x70, 0xFE});
+        row("delete beaker: changed since", Req(0x04).text("AB.000001").text("1").u32(beakerSeen + 1), {0x04, 0x70, 0xFF});
+        row("delete beaker: unknown", Req(0x04).text("ZZ.999999").text("1").u32(0).text("b"), {0x04, 0x70, 0xFE});
+        row("read beaker: unknown", Req(0x82).text("ZZ.999999"), {0x82, 0x70, 0xFE});
+        row("start beaker: not now", Req(0x02).text("AB.000001").text("1"), {0x02, 0x70});
+        row("start guest: not now", guest("Ospite", 2, 6), {0x11, 0x70});
+        row("start beaker: unknown", Req(0x02).text("GH.000099").text("1"), {0x02, 0x70, 0xFE}, true);
+        ByteVector shortGuest = guest("Ospite", 2, 6);
+        shortGuest.pop_back();
+        row("start guest: one byte short", shortGuest, {0x11, 0x70, 0xFE}, true);
+    }
 
-        ByteVector a = update(0, seen, "Gelato 2");
-        QCOMPARE(ByteVector(a.begin(), a.begin() + 2), bytes({0x0A, 0x7F}));
-        QCOMPARE(Ans(a).u32(), now);
-        RecipeForm r = recipeForm(ask(Req(0x87).u32(code).byte(3)));
-        QCOMPARE(r.name, std::string("Gelato 2"));
-        QCOMPARE(r.minStock, 9u);
-        QCOMPARE(r.update, now);
+    void refusalsChangeNothing()
+    {
+        QFETCH(ByteVector, request);
+        QFETCH(ByteVector, answer);
+        QFETCH(bool, startAllowed);
+        canStartRemoteRecipe = startAllowed;
+        const WorkSettings *before = actual;
+        const auto stored = files();
+        tick();
+        QCOMPARE(ask(request), answer);
+        QVERIFY(files() == stored);
+        QVERIFY(!startFromTcp && tcpRecipeName.empty());
+        QCOMPARE(actual, before);
+        canStartRemoteRecipe = false;
+    }
 
-        // Another recipe's content copied under this code.
-        const uint32_t other = createRecipe("Panna", 3);
+    void recipesAndTheirFiles()
+    {
+        // The type's medium preset is the template for code 0: its stored
+        // file, else the preset the program holds.
+        QByteArray preset(61, 0);
+        preset[0] = 12;
+        QVERIFY(server->root.writeFile("/home/root/recipes//cutting_medium_default.seq", preset));
+        whipping_medium->setPortionDimension(10);
+        const uint32_t dbTime = Ans(ask(Req(0x81))).u32(); // before the change
+        tick();
+        QCOMPARE(ask(Req(0x08).text("Sorbetto").byte(1).u32(0).u32(300).byte(2).text("anna")),
+                 bytes({0x08, 0x7F}) + toByteArray(10002u) + toByteArray(now) + toByteArray(dbTime));
+        QCOMPARE(ask(Req(0x81)), bytes({0x81, 0x7F}) + toByteArray(now));
+        // 61-byte main file; the stock keeps the low byte of 300.
+        const QByteArray main = seqFile("milling", 10002);
+        QVERIFY(main.size() == 61 && main[59] == 44 && main[60] == 2);
+        // Code, type, name, stock, reference glass, update time.
+        const ByteVector form = bytes({0x87, 0x7F}) + toByteArray(10002u) + ByteVector{1} + text("Sorbetto")
+                                + toByteArray(44u) + ByteVector{2} + toByteArray(now);
+        QCOMPARE(head(ask(Req(0x87).u32(10002).byte(1)), form), form);
+
+        // The same name in another type; codes count per type.
+        QCOMPARE(createRecipe("Sorbetto", 2), 10000u);
+        QCOMPARE(seqFile("cutting", 10000).at(0), char(12));
+        QCOMPARE(createRecipe("Sorbetto", 3), 10000u);
+        QCOMPARE(seqFile("whipping", 10000).at(0), char(10));
+        // A stored recipe, or a factory one read from its own file, as the template.
+        QCOMPARE(createRecipe("Copia", 2, 10000), 10001u);
+        QCOMPARE(seqFile("cutting", 10001).left(59), seqFile("cutting", 10000).left(59));
+        QCOMPARE(nameAndPortion(1, 1), std::make_pair(std::string("Fabbrica"), 6));
+        QCOMPARE(seqFile("milling", createRecipe("Da fabbrica", 1, 1)).at(0), char(6));
+        QVERIFY(!server->exists("/home/root/recipes/milling/1.seq"));
+    }
+
+    void updatesAndIngredients()
+    {
+        const uint32_t code = createRecipe("Gelato", 3), other = createRecipe("Panna", 3);
         QByteArray distinct(61, 0);
         distinct[0] = 14;
-        QVERIFY(server->root->writeFile("/home/root/recipes/whipping/" + QString::number(other) + ".seq", distinct));
+        QVERIFY(server->root.writeFile(QStringLiteral("/home/root/recipes/whipping/%1.seq").arg(other), distinct));
+        // Renamed, with the settings of another recipe.
         tick();
-        a = update(other, r.update, "Gelato 3");
-        QCOMPARE(a[1], uint8_t(0x7F));
-        r = recipeForm(ask(Req(0x87).u32(code).byte(3)));
-        QCOMPARE(r.portionDimension, uint8_t(14));
-        QCOMPARE(r.name, std::string("Gelato 3"));
+        const ByteVector a = ask(Req(0x0A).u32(code).text("Gelato 2").byte(3).u32(other).u32(9).byte(3).u32(now - 2).text("b"));
+        QCOMPARE(head(a, bytes({0x0A, 0x7F}) + toByteArray(now)), bytes({0x0A, 0x7F}) + toByteArray(now));
+        QCOMPARE(nameAndPortion(code, 3), std::make_pair(std::string("Gelato 2"), 14));
 
-        // Not in the list, another recipe's name, too short.
-        QCOMPARE(ask(Req(0x0A).u32(99999).text("X").byte(3).u32(0).u32(1).byte(1).u32(0).text("bob")),
-                 bytes({0x0A, 0x70, 0xFE}));
-        QVERIFY(!QFile::exists(server->path("/home/root/recipes/whipping/99999.seq")));
-        QCOMPARE(update(0, r.update, "Panna"), bytes({0x0A, 0x70, 0x21}));
-        QCOMPARE(ask(Req(0x0A).u32(code).text("Y").byte(3).u32(0).u32(1)), bytes({0x0A, 0x70}));
+        auto ingredient = [&](uint8_t index) {
+            Ans i(ask(Req(0x8B).u32(code).byte(3).byte(index)));
+            const std::string name = i.text();
+            return name + "/" + i.text();
+        };
+        auto accepted = [&](const ByteVector &request) {
+            tick();
+            return head(ask(request), bytes({0, 0x7F}))[1] == 0x7F;
+        };
+        QVERIFY(accepted(Req(0x0D).u32(code).byte(3).text("Limone").text("200 g").text("anna")));
+        QVERIFY(server->exists(QStringLiteral("/mnt/mmc-memory/recipes/whipping/%1.seq").arg(code)));
+        QVERIFY(accepted(Req(0x0D).u32(code).byte(3).text("Zucchero").text("50 g").text("anna")));
+        QCOMPARE(ingredient(1), std::string("Zucchero/50 g"));
+        QVERIFY(accepted(Req(0x0F).u32(code).byte(3).text("Arancia").text("1").byte(0).u32(now).text("anna")));
+        QCOMPARE(ingredient(0), std::string("Arancia/1"));
+        QVERIFY(accepted(Req(0x0E).u32(code).byte(3).byte(0).u32(now).text("anna")));
+        QCOMPARE(ingredient(0), std::string("Zucchero/50 g"));
+        QVERIFY(accepted(Req(0x10).u32(code).byte(3).u32(now).text("anna")));
+        QCOMPARE(ingredient(0), std::string("/"));
     }
 
-    void ingredients()
-    {
-        const uint32_t code = createRecipe("Granita", 1);
-        const QString details = "/mnt/mmc-memory/recipes/milling/" + QString::number(code) + ".seq";
-        tick();
-        ByteVector a = ask(Req(0x0D).u32(code).byte(1).text("Limone").text("200 g").text("anna"));
-        QCOMPARE(ByteVector(a.begin(), a.begin() + 2), bytes({0x0D, 0x7F}));
-        QCOMPARE(Ans(a).u32(), now);
-        QVERIFY(QFile::exists(server->path(details)));
-        a = ask(Req(0x8B).u32(code).byte(1).byte(0));
-        Ans read(a);
-        QCOMPARE(read.text(), std::string("Limone"));
-        QCOMPARE(read.text(), std::string("200 g"));
-        QCOMPARE(recipeForm(ask(Req(0x87).u32(code).byte(1))).ingredients, uint8_t(1));
-
-        // Unknown recipe or type.
-        QCOMPARE(ask(Req(0x0D).u32(77777).byte(1).text("a").text("b").text("c")), bytes({0x0D, 0x70, 0x01}));
-        QCOMPARE(ask(Req(0x0D).u32(code).byte(4).text("a").text("b").text("c")), bytes({0x0D, 0x70, 0x01}));
-
-        uint32_t seen = recipeUpdate(code, 1);
-        tick();
-        QCOMPARE(ask(Req(0x0F).u32(code).byte(1).text("Arancia").text("1").byte(0).u32(seen + 5).text("anna")),
-                 bytes({0x0F, 0x70, 0xFF}));
-        a = ask(Req(0x0F).u32(code).byte(1).text("Arancia").text("1").byte(0).u32(seen).text("anna"));
-        QCOMPARE(a[1], uint8_t(0x7F));
-        QCOMPARE(Ans(ask(Req(0x8B).u32(code).byte(1).byte(0))).text(), std::string("Arancia"));
-
-        seen = recipeUpdate(code, 1);
-        tick();
-        QCOMPARE(ask(Req(0x0E).u32(code).byte(1).byte(5).u32(seen).text("anna")), bytes({0x0E, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x0E).u32(code).byte(1)), bytes({0x0E, 0x70}));
-        QCOMPARE(ask(Req(0x0E).u32(code).byte(1).byte(0).u32(seen).text("anna"))[1], uint8_t(0x7F));
-        QCOMPARE(recipeForm(ask(Req(0x87).u32(code).byte(1))).ingredients, uint8_t(0));
-
-        ask(Req(0x0D).u32(code).byte(1).text("Zucchero").text("50 g").text("anna"));
-        seen = recipeUpdate(code, 1);
-        tick();
-        QCOMPARE(ask(Req(0x10).u32(code).byte(1).u32(seen - 1).text("anna")), bytes({0x10, 0x70, 0xFF}));
-        QCOMPARE(ask(Req(0x10).u32(code).byte(1).u32(seen).text("anna"))[1], uint8_t(0x7F));
-        QCOMPARE(recipeForm(ask(Req(0x87).u32(code).byte(1))).ingredients, uint8_t(0));
-    }
-
-    void deleteRecipesAndListChanges()
+    void deletesAndChangeLists()
     {
         const uint32_t since = now + 1;
         const uint32_t code = createRecipe("Da cancellare", 1);
-        const QString file = "/home/root/recipes/milling/" + QString::number(code) + ".seq";
-        const uint32_t seen = recipeUpdate(code, 1);
-
-        // Changed since: frostizing first, 9 bytes per entry ending in the type.
-        ByteVector all = ask(Req(0x89).u32(0));
-        QCOMPARE(all[1], uint8_t(0x7F));
-        QCOMPARE((all.size() - 2) % 9, std::size_t(0));
-        QVERIFY((all.size() - 2) / 9 >= 6);
-        Ans entries(all);
-        uint8_t lastType = 1;
-        while (!entries.atEnd()) {
-            const uint32_t c = entries.u32();
-            const uint32_t t = entries.u32();
-            const uint8_t type = entries.byte();
-            QVERIFY(type >= lastType);
-            lastType = type;
-            QVERIFY(c >= 10000);
-            QVERIFY(t > T0);
-        }
-        ByteVector recent = ask(Req(0x89).u32(since));
-        QCOMPARE(recent, ByteVector({0x89, 0x7F}) + toByteArray(code) + toByteArray(seen) + ByteVector{1});
-        QCOMPARE(ask(Req(0x89).u32(now + 100)), bytes({0x89, 0x7F}));
+        const uint32_t seen = now;
+        // Changed since: 9 bytes per entry, by type.
+        const ByteVector all = ask(Req(0x89).u32(0));
+        std::vector<uint8_t> types;
+        for (std::size_t i = 10; i < all.size(); i += 9)
+            types.push_back(all[i]);
+        QVERIFY(all.size() % 9 == 2 && types.size() >= 9 && std::is_sorted(types.begin(), types.end()));
+        const ByteVector entry = toByteArray(code) + toByteArray(seen) + ByteVector{1};
+        QCOMPARE(ask(Req(0x89).u32(since)), bytes({0x89, 0x7F}) + entry);
 
         tick();
-        QCOMPARE(ask(Req(0x09).u32(code).byte(1).u32(seen + 1).text("anna")), bytes({0x09, 0x70, 0xFF}));
-        QVERIFY(QFile::exists(server->path(file)));
-        ByteVector a = ask(Req(0x09).u32(code).byte(1).u32(seen).text("anna"));
-        QCOMPARE(ByteVector(a.begin(), a.begin() + 2), bytes({0x09, 0x7F}));
-        QCOMPARE(Ans(a).u32(), now); // the deletion time
-        QVERIFY(!QFile::exists(server->path(file)));
-        QCOMPARE(ask(Req(0x87).u32(code).byte(1)), bytes({0x87, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x8A).u32(since)), ByteVector({0x8A, 0x7F}) + toByteArray(code) + toByteArray(now) + ByteVector{1});
+        const ByteVector a = ask(Req(0x09).u32(code).byte(1).u32(seen).text("anna"));
+        QCOMPARE(head(a, bytes({0x09, 0x7F}) + toByteArray(now)), bytes({0x09, 0x7F}) + toByteArray(now));
+        QVERIFY(seqFile("milling", code).isNull());
+        QCOMPARE(ask(Req(0x8A).u32(since)), bytes({0x8A, 0x7F}) + toByteArray(code) + toByteArray(now) + ByteVector{1});
         QCOMPARE(ask(Req(0x89).u32(since)), bytes({0x89, 0x7F}));
-        // A missing byte field is refused; a missing u32 reads as 0.
-        QCOMPARE(ask(Req(0x09).u32(code)), bytes({0x09, 0x70}));
-        QCOMPARE(ask(Req(0x09).u32(code).byte(1)), bytes({0x09, 0x70, 0xFF}));
-    }
-
-    void factoryRecipesAreReadOnly()
-    {
-        tick();
-        QVERIFY(recipesMillingList->insertNewElementDefault(QStringLiteral("Fabbrica"), QStringLiteral("factory")));
-        QVERIFY(recipesMillingList->SaveDefault());
-        recipesMillingList->mergeList();
-        QByteArray settings(61, 0);
-        settings[0] = 6;
-        QVERIFY(server->root->writeFile("/home/root/recipes/milling/1.default.seq", settings));
-        const QByteArray before = server->readFile("/home/root/recipes/milling/recipes_default.list");
-
-        const RecipeForm r = recipeForm(ask(Req(0x87).u32(1).byte(1)));
-        QCOMPARE(r.code, 1u);
-        QCOMPARE(r.name, std::string("Fabbrica"));
-        QCOMPARE(r.portionDimension, uint8_t(6));
-        QCOMPARE(r.update, now);
-        const ByteVector listed = ask(Req(0x89).u32(now));
-        QCOMPARE(listed, ByteVector({0x89, 0x7F}) + toByteArray(1u) + toByteArray(now) + ByteVector{1});
-
-        tick();
-        QCOMPARE(ask(Req(0x0A).u32(1).text("Mia").byte(1).u32(0).u32(1).byte(1).u32(r.update).text("x")),
-                 bytes({0x0A, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x0D).u32(1).byte(1).text("a").text("b").text("x")), bytes({0x0D, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x09).u32(1).byte(1).u32(r.update).text("x")), bytes({0x09, 0x70, 0xFE}));
-        QVERIFY(QFile::exists(server->path("/home/root/recipes/milling/1.default.seq")));
-        QVERIFY(!QFile::exists(server->path("/home/root/recipes/milling/1.seq")));
-        QCOMPARE(server->readFile("/home/root/recipes/milling/recipes_default.list"), before);
-
-        // Its settings may still be copied into a user recipe.
-        const uint32_t mine = createRecipe("Da fabbrica", 1, 1);
-        QCOMPARE(uint8_t(server->readFile("/home/root/recipes/milling/" + QString::number(mine) + ".seq")[0]),
-                 uint8_t(6));
     }
 
     void beakers()
     {
-        const uint32_t recipe = createRecipe("Per bicchiere", 1);
         const uint32_t since = now + 1;
-        auto create = [&](const std::string &code, const std::string &type, uint32_t deadline) {
-            return ask(Req(0x03).text(code).text(type).u32(deadline).u32(recipe).byte(1).text("anna"));
+        auto create = [&](const char *code) {
+            tick();
+            return ask(Req(0x03).text(code).text("2").u32(now + 1000).u32(10000).byte(1).text("anna"));
         };
+        const ByteVector created = bytes({0x03, 0x7F}) + toByteArray(now + 1);
+        QCOMPARE(head(create("EF.000123"), created), created);
+        QVERIFY(server->exists("/home/root/glasses/EF.000123.cont"));
+        // Code, type, created, deadline, recipe and its type, portions left (a full big beaker), update.
+        QCOMPARE(ask(Req(0x82).text("EF.000123")), bytes({0x82, 0x7F}) + text("EF.000123") + text("2") + toByteArray(now)
+                     + toByteArray(now + 1000) + toByteArray(10000u) + ByteVector{1} + toByteArray(65u) + toByteArray(now));
+        // An update needs the time it was last seen.
         tick();
-        ByteVector a = create("AB.000123", "2", now + 1000);
-        QCOMPARE(ByteVector(a.begin(), a.begin() + 2), bytes({0x03, 0x7F}));
-        QCOMPARE(Ans(a).u32(), now);
-        QVERIFY(QFile::exists(server->path("/home/root/glasses/AB.000123.cont")));
-
-        a = ask(Req(0x82).text("AB.000123"));
-        QCOMPARE(a[1], uint8_t(0x7F));
-        Ans b(a);
-        QCOMPARE(b.text(), std::string("AB.000123"));
-        QCOMPARE(b.text(), std::string("2"));
-        QCOMPARE(b.u32(), now);        // created
-        QCOMPARE(b.u32(), now + 1000); // deadline
-        QCOMPARE(b.u32(), recipe);
-        QCOMPARE(b.byte(), uint8_t(1));
-        QCOMPARE(b.u32(), 65u); // a full big beaker
-        QCOMPARE(b.u32(), now);
-
-        // Creating an existing code overwrites it with a new time.
+        const ByteVector updated = bytes({0x05, 0x7F}) + toByteArray(now);
+        QCOMPARE(head(ask(Req(0x05).text("EF.000123").text("1").u32(now + 5000).u32(10000).byte(1).u32(now - 1).text("b")),
+                      updated), updated);
+        Ans read(ask(Req(0x82).text("EF.000123")));
+        read.pos += 10 + 2 + 4;
+        QCOMPARE(read.u32(), now + 5000);
+        const uint32_t seen = now;
+        create("EF.000007");
+        // Changed since, newest first.
+        QCOMPARE(ask(Req(0x84).u32(since)), bytes({0x84, 0x7F}) + text("EF.000007") + toByteArray(now)
+                                                + text("EF.000123") + toByteArray(seen));
         tick();
-        a = create("AB.000123", "1", now + 2000);
-        QCOMPARE(Ans(a).u32(), now);
-        uint32_t seen = now;
-        // Values the registry refuses, and a request too short for its fields.
-        QCOMPARE(create("AB.0", "1", now + 10), bytes({0x03, 0x70, 0xFE}));
-        QCOMPARE(create("CD.000001", "1", now - 10), bytes({0x03, 0x70, 0xFE}));
-        QVERIFY(!QFile::exists(server->path("/home/root/glasses/CD.000001.cont")));
-        QCOMPARE(ask(Req(0x03).text("CD.000002").text("1").u32(now + 5).u32(recipe)), bytes({0x03, 0x70}));
-
-        tick();
-        auto update = [&](const std::string &code, uint32_t deadline, uint32_t seenTime) {
-            return ask(Req(0x05).text(code).text("1").u32(deadline).u32(recipe).byte(1).u32(seenTime).text("bob"));
-        };
-        QCOMPARE(update("AB.000123", now + 5000, seen - 1), bytes({0x05, 0x70, 0xFF}));
-        a = update("AB.000123", now + 5000, seen);
-        QCOMPARE(a[1], uint8_t(0x7F));
-        seen = Ans(a).u32();
-        QCOMPARE(seen, now);
-        Ans updated(ask(Req(0x82).text("AB.000123")));
-        updated.text();
-        updated.text();
-        updated.u32();
-        QCOMPARE(updated.u32(), now + 5000);
-        QCOMPARE(update("ZZ.999999", now + 5000, 0), bytes({0x05, 0x70, 0xFE}));
-
-        tick();
-        create("EF.000007", "2", now + 100);
-        ByteVector changed = ask(Req(0x84).u32(since));
-        Ans list(changed);
-        QCOMPARE(list.text(), std::string("EF.000007")); // newest first
-        QCOMPARE(list.u32(), now);
-        QCOMPARE(list.text(), std::string("AB.000123"));
-        QCOMPARE(list.u32(), seen);
-        QVERIFY(list.atEnd());
-
-        tick();
-        QCOMPARE(ask(Req(0x04).text("AB.000123").text("1").u32(seen + 1).text("bob")), bytes({0x04, 0x70, 0xFF}));
-        QVERIFY(QFile::exists(server->path("/home/root/glasses/AB.000123.cont")));
-        const ByteVector db = ask(Req(0x81));
-        const ByteVector dbTime(db.begin() + 2, db.end());
-        QCOMPARE(ask(Req(0x04).text("AB.000123").text("1").u32(seen).text("bob")),
-                 ByteVector({0x04, 0x7F}) + toByteArray(seen) + dbTime);
-        QVERIFY(!QFile::exists(server->path("/home/root/glasses/AB.000123.cont")));
-        QCOMPARE(ask(Req(0x82).text("AB.000123")), bytes({0x82, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x85).u32(since)), ByteVector({0x85, 0x7F}) + toByteArray(std::string("AB.000123"))
-                                                 + toByteArray(now));
-        QCOMPARE(ask(Req(0x04).text("AB.000123").text("1").u32(now).text("bob")), bytes({0x04, 0x70, 0xFE}));
+        QCOMPARE(ask(Req(0x04).text("EF.000123").text("1").u32(seen).text("bob")),
+                 bytes({0x04, 0x7F}) + toByteArray(seen) + toByteArray(now - 1));
+        QVERIFY(!server->exists("/home/root/glasses/EF.000123.cont"));
+        QCOMPARE(ask(Req(0x85).u32(since)), bytes({0x85, 0x7F}) + text("EF.000123") + toByteArray(now));
     }
 
-    void remoteStartOfABeakersRecipe()
+    void remoteStarts()
     {
-        const uint32_t recipe = createRecipe("Avvio remoto", 1);
-        tick();
-        QCOMPARE(ask(Req(0x03).text("GH.000042").text("1").u32(now + 100).u32(recipe).byte(1).text("a"))[1],
-                 uint8_t(0x7F));
-        WorkSettings *before = actual;
-
-        canStartRemoteRecipe = false;
-        tcpRecipeName = std::string("stale");
-        QCOMPARE(ask(Req(0x02).text("GH.000042").text("1")), bytes({0x02, 0x70}));
-        QVERIFY(!startFromTcp);
-        QVERIFY(tcpRecipeName.empty());
-        QCOMPARE(ask(guest("Ospite", 2, 6)), bytes({0x11, 0x70}));
-        QCOMPARE(actual, before);
-
         canStartRemoteRecipe = true;
-        QCOMPARE(ask(Req(0x02).text("GH.000099").text("1")), bytes({0x02, 0x70, 0xFE}));
-        QCOMPARE(ask(Req(0x02).text("bad").text("1")), bytes({0x02, 0x70, 0xFE}));
-        QVERIFY(!startFromTcp);
-        QCOMPARE(actual, before);
+        QCOMPARE(ask(Req(0x02).text("AB.000001").text("1")), bytes({0x02, 0x7F}));
+        QVERIFY(startFromTcp && tcpRecipeName.get() == "10000" && tcpRecipeType == 1);
+        QVERIFY(actual->filename == "10000" && actual->path == "milling");
+        QCOMPARE(actualSelectedGlass->getGlassCode(), QStringLiteral("AB.000001"));
 
-        QCOMPARE(ask(Req(0x02).text("GH.000042").text("1")), bytes({0x02, 0x7F}));
-        QVERIFY(startFromTcp);
-        QCOMPARE(tcpRecipeName.get(), std::to_string(recipe));
-        QCOMPARE(tcpRecipeType.load(), uint8_t(1));
-        QVERIFY(actual != before);
-        QCOMPARE(actual->filename, QString::number(recipe));
-        QCOMPARE(actual->path, QStringLiteral("milling"));
-        QCOMPARE(actualSelectedGlass->getGlassCode(), QStringLiteral("GH.000042"));
+        // A guest program is a fresh one: the program it replaces is left as it was.
         startFromTcp = false;
-    }
-
-    void remoteStartOfAGuestProgram()
-    {
-        canStartRemoteRecipe = true;
         WorkSettings *before = actual;
-        const WorkSettings snapshot = *before;
-
+        const uint8_t portion = before->getPortionDimension();
         QCOMPARE(ask(guest("Ospite", 2, 6)), bytes({0x11, 0x7F}));
-        QVERIFY(startFromTcp);
-        QCOMPARE(tcpRecipeName.get(), std::string("Ospite"));
-        QCOMPARE(tcpRecipeType.load(), uint8_t(2));
-        QVERIFY(actual != before);
-        QCOMPARE(actual->getPortionDimension(), uint8_t(6));
-        QCOMPARE(actual->path, QStringLiteral("cutting"));
+        QVERIFY(startFromTcp && actual != before && tcpRecipeName.get() == "Ospite");
+        QVERIFY(actual->getPortionDimension() == 6 && actual->path == "cutting");
         QVERIFY(actualSelectedGlass->getGlassCode().isEmpty());
-        // The program that was `actual` is left as it was.
-        QCOMPARE(before->getPortionDimension(), snapshot.getPortionDimension());
-        QCOMPARE(before->path, snapshot.path);
-
-        // One byte short of the form.
-        ByteVector shortGuest = guest("Ospite", 2, 6).bytes;
-        shortGuest.pop_back();
-        QCOMPARE(ask(shortGuest), bytes({0x11, 0x70, 0xFE}));
-        startFromTcp = false;
-        canStartRemoteRecipe = false;
+        QCOMPARE(before->getPortionDimension(), portion);
+        startFromTcp = canStartRemoteRecipe = false;
     }
 };
 

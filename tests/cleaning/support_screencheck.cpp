@@ -1,2 +1,0 @@
-// The screen check of the settings tests, shared rather than copied.
-#include "settings/support_screencheck.cpp"
