@@ -1,47 +1,83 @@
 #pragma once
-// Helpers for the screen tests: waiting for a modal dialog to come up and
-// acting on it from inside its event loop.
+// What the screen tests share: the usual headers, acting on a modal dialog
+// from inside its event loop, finding shown windows, the command queue and
+// local times.
+
+#include "TempRoot.h"
+#include "app/AppState.h"
+#include "data/DataState.h"
+#include "data/SystemCommand.h"
+#include "link/ByteUtils.h"
+#include "link/SharedState.h"
+#include "platform/clock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
-#include <QWidget>
+#include <QtTest>
 
+#include <ctime>
 #include <functional>
+#include <memory>
 
-// Polls (every 10 ms, up to timeoutMs) for an active modal widget of type T
-// and calls `act` with it. Call before the code that opens the dialog; the
-// result says whether it was found.
+// Runs `act` once on the visible active modal widget of type T, polling from
+// the event loop (so it works while the code under test sits in exec());
+// gives up after timeoutMs. The flag tells whether it ran. Call before the
+// code that opens the dialog.
 template <typename T>
-void whenModal(std::function<void(T *)> act, bool *found = nullptr, int timeoutMs = 3000)
+std::shared_ptr<bool> whenModal(std::function<void(T *)> act, int timeoutMs = 5000)
 {
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    auto *poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [=] {
+    auto done = std::make_shared<bool>(false);
+    auto *poll = new QTimer(qApp);
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
         T *w = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!w && clock->elapsed() < timeoutMs)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete clock;
-        if (found)
-            *found = (w != nullptr);
-        if (w)
+        if ((w && w->isVisible()) || clock.elapsed() > timeoutMs) {
+            poll->stop();
+            poll->deleteLater();
+        }
+        if (w && w->isVisible()) {
+            *done = true;
             act(w);
+        }
     });
-    poll->start();
+    poll->start(10);
+    return done;
 }
 
-// Visible top-level widgets of type T.
+// Visible top-level widgets of type T (dialogs are top-level windows).
 template <typename T>
 QList<T *> visibleWindows()
 {
     QList<T *> out;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (T *t = qobject_cast<T *>(w); t && t->isVisible())
             out << t;
-    }
     return out;
+}
+
+// Empties the board command queue, returning what it held.
+inline std::vector<ByteVector> takeQueue()
+{
+    FifoLock lock;
+    std::vector<ByteVector> frames;
+    for (; !serialFifo.empty(); serialFifo.pop())
+        frames.push_back(serialFifo.front());
+    return frames;
+}
+
+inline int64_t localTime(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return static_cast<int64_t>(std::mktime(&t));
 }
