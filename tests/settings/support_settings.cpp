@@ -8,23 +8,20 @@
 
 QString builtLanguagesDir()
 {
-    // Test executables live in <build>/tests, the compiled translations in
-    // <build>/languages.
     return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../languages")).absolutePath();
 }
 
 bool installBuiltLanguages(const TempRoot &root)
 {
-    const QString target = root.path(QStringLiteral("/home/root/languages"));
-    if (!QDir().mkpath(target))
-        return false;
+    const QString target = root.path(QStringLiteral("/home/root/languages/"));
     const QDir source(builtLanguagesDir());
     const QStringList files = source.entryList({QStringLiteral("*.qm"), QStringLiteral("info_lang.txt")}, QDir::Files);
-    if (!files.contains(QStringLiteral("italiano_it.qm")) || !files.contains(QStringLiteral("info_lang.txt")))
+    if (!QDir().mkpath(target) || !files.contains(QStringLiteral("italiano_it.qm"))
+        || !files.contains(QStringLiteral("info_lang.txt")))
         return false;
     for (const QString &f : files) {
-        QFile::remove(target + QLatin1Char('/') + f);
-        if (!QFile::copy(source.filePath(f), target + QLatin1Char('/') + f))
+        QFile::remove(target + f);
+        if (!QFile::copy(source.filePath(f), target + f))
             return false;
     }
     return true;

@@ -1,54 +1,76 @@
-// The language list: the translation files present, paged four at a time,
-// narrowed by a search typed on the keyboard, and the choice stored and
-// applied.
+// The on-screen keyboard (its layouts and keys, editing at the cursor, the
+// suggestion, the result handed back) and the language list: the translation
+// files present, paged four at a time, narrowed by a search typed on the
+// keyboard, and the choice stored and applied.
 
-#include "TempRoot.h"
 #include "support_settings.h"
 
-#include "app/AppState.h"
-#include "data/DataState.h"
 #include "data/UserSettings.h"
 #include "settings/DisplayKeyboard.h"
 #include "settings/LanguageList.h"
 #include "settings/translator.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QtTest>
-
 namespace {
 
-QPushButton *button(QWidget &w, const char *name)
+void press(DisplayKeyboard &k, const QStringList &names)
 {
-    return w.findChild<QPushButton *>(QString::fromLatin1(name));
+    for (const QString &name : names) {
+        QPushButton *b = k.findChild<QPushButton *>(name);
+        QVERIFY2(b, qPrintable(name));
+        b->click();
+    }
 }
+
+// Presses the character keys that carry `text` on the current layout.
+void type(DisplayKeyboard &k, const QString &text)
+{
+    for (const QChar c : text) {
+        int found = -1;
+        for (int i = 0; i < k.keys().size() && found < 0; ++i)
+            if (k.keyCharacter(i) == QString(c))
+                found = i;
+        QVERIFY2(found >= 0, qPrintable(QStringLiteral("no key for ") + c));
+        k.keys().at(found)->click();
+    }
+}
+
+QString labels(const DisplayKeyboard &k)
+{
+    QString s;
+    for (QPushButton *b : k.keys())
+        if (!b->isHidden())
+            s += b->text() == QLatin1String("&&") ? QStringLiteral("&") : b->text();
+    return s;
+}
+
+QPushButton *button(QWidget &w, const char *name) { return w.findChild<QPushButton *>(QString::fromLatin1(name)); }
 
 // The texts of the language keys shown on the current page.
 QStringList shownNames(LanguageList &l)
 {
     QStringList names;
-    for (int i = 1; i <= LanguageList::kPerPage; ++i) {
+    for (int i = 1; i <= LanguageList::kPerPage; ++i)
         if (!l.languageButton(i)->isHidden())
             names << l.languageButton(i)->text();
-    }
     return names;
 }
 
-void typeOnKeyboard(DisplayKeyboard *k, const QString &text)
+// Answers the keyboard the search key opens: types `text` (after `deletes`
+// backspaces) and confirms, or cancels when `text` is null.
+void answerKeyboard(const QString &text, int deletes = 0, QString *suggestion = nullptr)
 {
-    for (const QChar c : text) {
-        for (int i = 0; i < k->keys().size(); ++i) {
-            if (k->keyCharacter(i) == QString(c)) {
-                k->keys().at(i)->click();
-                break;
-            }
-        }
-    }
+    whenModal<DisplayKeyboard>([=](DisplayKeyboard *k) {
+        press(*k, QVector<QString>(deletes, "key_delete").toList());
+        type(*k, text);
+        if (suggestion)
+            *suggestion = k->suggestion();
+        press(*k, {text.isNull() ? "key_cancel" : "key_confirm"});
+    });
 }
 
 } // namespace
 
-class TestLanguageList : public QObject
+class TestKeyboardAndLanguages : public QObject
 {
     Q_OBJECT
 
@@ -57,7 +79,68 @@ private slots:
     {
         transLanguage.LoadLanguage(QStringLiteral("no_language_at_all"));
         settings.setLanguage(QString::fromLatin1(UserSettings::kDefaultLanguage));
-        costructorEnable = false;
+    }
+
+    void layoutsCycleAndShiftOnlyWorksOnLetters()
+    {
+        DisplayKeyboard k;
+        const QString letters = QStringLiteral("1234567890qwertyuiopasdfghjklzxcvbnm");
+        const QString symbols = QStringLiteral("**********1234567890<>@_():;.!#=/-+?");
+        QCOMPARE(labels(k), letters);
+        press(k, {"key_delete_2"});
+        QCOMPARE(labels(k), QStringLiteral("**********QWERTYUIOPASDFGHJKLZXCVBNM"));
+        press(k, {"key_second_function", "key_delete_2"}); // no capitals on a symbol layout
+        QCOMPARE(labels(k), symbols);
+        // The second symbol layout has one character more: its last key appears.
+        press(k, {"key_second_function"});
+        QCOMPARE(labels(k), QStringLiteral("**********1234567890!\"#$%&/()*[]{}|?\\"));
+        press(k, {"key_second_function"});
+        QCOMPARE(labels(k), letters);
+        QVERIFY(k.keys().last()->isHidden());
+    }
+
+    void keysEditAtTheCursor()
+    {
+        DisplayKeyboard k;
+        k.setText("ac");
+        press(k, {"key_left"});
+        type(k, "b");
+        press(k, {"key_right", "key_space", "key_delete_2"});
+        type(k, "D");
+        QCOMPARE(k.text(), QStringLiteral("abc D"));
+        press(k, {"key_left", "key_left", "key_delete"});
+        QCOMPARE(k.text(), QStringLiteral("ab D"));
+        // "&" shows doubled on its key (a single one marks a shortcut) but types once.
+        k.setText(QString());
+        press(k, {"key_second_function", "key_second_function"});
+        type(k, "&\\");
+        QCOMPARE(k.text(), QStringLiteral("&\\"));
+    }
+
+    void suggestionIsTheFirstWordStartingWithTheText()
+    {
+        DisplayKeyboard k;
+        k.setPromptList({"Panna", "pane"});
+        QCOMPARE(k.suggestion(), QString());
+        type(k, "pa");
+        QCOMPARE(k.suggestion(), QStringLiteral("Panna"));
+        type(k, "ne");
+        QCOMPARE(k.suggestion(), QStringLiteral("pane"));
+        type(k, "x");
+        QCOMPARE(k.suggestion(), QString());
+        // Touching the suggestion takes it as the text.
+        press(k, {"key_delete", "key_delete", "key_delete"});
+        QTest::mouseClick(k.findChild<QLabel *>("suggestion"), Qt::LeftButton);
+        QCOMPARE(k.text(), QStringLiteral("Panna"));
+    }
+
+    void closedWithoutEitherKeyNeverReadsAsConfirmed()
+    {
+        keyboardStatus = 1;
+        DisplayKeyboard k;
+        k.show();
+        k.close();
+        QCOMPARE(int(keyboardStatus), -1);
     }
 
     void nineLanguagesMakeThreePages()
@@ -67,27 +150,19 @@ private slots:
                                    "inglese_en", "italiano_it", "olandese_nl", "tedesco_de"};
         for (const QString &n : names)
             QVERIFY(root.writeFile("/home/root/languages/" + n + ".qm", "x"));
-        QVERIFY(root.writeFile("/home/root/languages/readme.txt", "not a language"));
-        QVERIFY(root.writeFile("/home/root/languages/info_lang.txt", ">italiano_it\n>>Italiano\n"));
+        QVERIFY(root.writeFile("/home/root/languages/readme.txt", "not a language")
+                && root.writeFile("/home/root/languages/info_lang.txt", ">italiano_it\n>>Italiano\n"));
         QVERIFY(transLanguage.LoadInfoLang());
-
         LanguageList l;
         QCOMPARE(l.shownLanguages(), names);
-        QCOMPARE(l.pageCount(), 3);
-        // The list opens on the page of the language in force (inglese_en).
-        QCOMPARE(l.page(), 1);
+        // It opens on the page of the language in force (inglese_en), each name in its own font.
         QCOMPARE(shownNames(l), QStringList({"greco_el", "inglese_en", "Italiano", "olandese_nl"}));
-        QCOMPARE(l.languageButton(2)->property("selected").toBool(), true);
+        QVERIFY(l.languageButton(2)->property("selected").toBool());
         QCOMPARE(l.findChild<QLabel *>("page")->text(), QStringLiteral("2/3"));
-        // Each language is written in its own font.
         QCOMPARE(l.languageButton(1)->font().family(), translator::FindFont("greco_el"));
-
         button(l, "next")->click();
         QCOMPARE(shownNames(l), QStringList({"tedesco_de"}));
         QVERIFY(!button(l, "next")->isEnabled());
-        button(l, "next")->click();
-        QCOMPARE(l.page(), 2);
-
         button(l, "previous")->click();
         button(l, "previous")->click();
         QCOMPARE(shownNames(l), QStringList({"arabo_ar", "ceco_cs", "danese_da", "francese_fr"}));
@@ -101,33 +176,20 @@ private slots:
         QVERIFY(transLanguage.LoadInfoLang());
         LanguageList l;
         QCOMPARE(l.shownLanguages(), QStringList({"inglese_en", "italiano_it"}));
-
-        // The keyboard suggests the languages present; "It" matches the
-        // display name "Italiano" before the file name "italiano_it".
+        // "it" matches the display name "Italiano" before the file name "italiano_it".
         QString suggestion;
-        whenModal<DisplayKeyboard>([&](DisplayKeyboard *k) {
-            typeOnKeyboard(k, "it");
-            suggestion = k->suggestion();
-            k->findChild<QPushButton *>("key_confirm")->click();
-        });
+        answerKeyboard("it", 0, &suggestion);
         button(l, "search")->click();
         QCOMPARE(suggestion, QStringLiteral("Italiano"));
-        QCOMPARE(l.searchText(), QStringLiteral("it"));
         QCOMPARE(l.shownLanguages(), QStringList({"italiano_it"}));
         QVERIFY(promptListKeyboard.contains("inglese_en"));
-
         // Cancelling keeps the search; an empty search shows everything.
-        whenModal<DisplayKeyboard>([](DisplayKeyboard *k) { k->findChild<QPushButton *>("key_cancel")->click(); });
+        answerKeyboard(QString());
         button(l, "search")->click();
         QCOMPARE(l.shownLanguages(), QStringList({"italiano_it"}));
-        whenModal<DisplayKeyboard>([](DisplayKeyboard *k) {
-            k->findChild<QPushButton *>("key_delete")->click();
-            k->findChild<QPushButton *>("key_delete")->click();
-            k->findChild<QPushButton *>("key_confirm")->click();
-        });
+        answerKeyboard("", 2);
         button(l, "search")->click();
         QCOMPARE(l.shownLanguages().size(), 2);
-
         // A search that matches nothing leaves an empty page, not a broken one.
         l.setSearchText("zz");
         QVERIFY(shownNames(l).isEmpty());
@@ -139,41 +201,18 @@ private slots:
         TempRoot root;
         QVERIFY(installBuiltLanguages(root));
         QVERIFY(transLanguage.LoadInfoLang());
-        auto *l = new LanguageList;
-        l->show();
-        l->languageButton(2)->click(); // italiano_it
-        QCOMPARE(l->selectedLanguage(), QStringLiteral("italiano_it"));
-        button(*l, "confirm")->click();
-        QCOMPARE(l->result(), int(QDialog::Accepted));
-
+        LanguageList l;
+        l.show();
+        l.languageButton(2)->click(); // italiano_it
+        button(l, "confirm")->click();
+        QCOMPARE(l.result(), int(QDialog::Accepted));
         QCOMPARE(transLanguage.loadedLanguage(), QStringLiteral("italiano_it"));
-        QVERIFY(transLanguage.lastLoadSucceeded());
-        QTRY_COMPARE(l->findChild<QLabel *>("title")->text(), QStringLiteral("LINGUA"));
+        QTRY_COMPARE(l.findChild<QLabel *>("title")->text(), QStringLiteral("LINGUA"));
         UserSettings stored;
         QVERIFY(stored.load());
         QCOMPARE(stored.getLanguage(), QStringLiteral("italiano_it"));
-        delete l;
-    }
-
-    void firstStartMustChooseAndConfirmingKeepsTheLanguageInForce()
-    {
-        TempRoot root;
-        QVERIFY(installBuiltLanguages(root));
-        QVERIFY(transLanguage.LoadInfoLang());
-        LanguageList l(nullptr, true);
-        l.show();
-        QVERIFY(!button(l, "back")->isVisible());
-        button(l, "confirm")->click();
-        UserSettings stored;
-        QVERIFY(stored.load()); // the settings file now exists: no first start again
-        QCOMPARE(stored.getLanguage(), QString::fromLatin1(UserSettings::kDefaultLanguage));
-        QCOMPARE(transLanguage.loadedLanguage(), QString::fromLatin1(UserSettings::kDefaultLanguage));
-
-        LanguageList later;
-        later.show();
-        QVERIFY(button(later, "back")->isVisible());
     }
 };
 
-QTEST_MAIN(TestLanguageList)
+QTEST_MAIN(TestKeyboardAndLanguages)
 #include "tst_languagelist.moc"
