@@ -2,28 +2,14 @@
 
 #include "app/ErrorMessage.h"
 #include "link/SerialThreadComunication.h"
-#include "platform/log.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QApplication>
-#include <QMutex>
 #include <QTest>
-#include <QTimer>
 
-LinkedBoard::LinkedBoard() = default;
-
-LinkedBoard::~LinkedBoard()
+bool LinkedBoard::start()
 {
-    stop();
-}
-
-bool LinkedBoard::start(const QStringList &boardCommands)
-{
-    QStringList args;
-    for (const QString &c : boardCommands)
-        args << "--cmd" << c;
-    if (!sim.start(args))
+    if (!sim.start())
         return false;
     qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
     link = new SerialThreadComunication(10000);
@@ -45,42 +31,20 @@ void LinkedBoard::stop()
 QStringList shownErrors()
 {
     QStringList out;
-    for (ErrorMessage *e : visibleTopLevels<ErrorMessage>())
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
         out << e->displayMessage();
     return out;
 }
 
 void closeErrors()
 {
-    for (ErrorMessage *e : visibleTopLevels<ErrorMessage>())
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
         e->close();
-}
-
-std::shared_ptr<bool> whenModal(const char *className, std::function<void(QWidget *)> answer, int timeoutMs)
-{
-    auto done = std::make_shared<bool>(false);
-    auto *poll = new QTimer(qApp);
-    auto left = std::make_shared<int>(timeoutMs / 20);
-    const QByteArray wanted(className);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, done, left, wanted] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible() && modal->inherits(wanted.constData())) {
-            *done = true;
-            poll->deleteLater();
-            answer(modal);
-        } else if (--*left <= 0) {
-            poll->deleteLater();
-        }
-    });
-    poll->start(20);
-    return done;
 }
 
 void touchAt(QWidget *top, const QPoint &pos)
 {
-    QWidget *target = top->childAt(pos);
-    if (!target)
-        target = top;
+    QWidget *target = top->childAt(pos) ? top->childAt(pos) : top;
     QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
 }
 
@@ -97,25 +61,4 @@ bool clickKey(QWidget *w, const QString &text)
             return true;
         }
     return false;
-}
-
-namespace {
-QMutex logMutex;
-QStringList logLines;
-} // namespace
-
-void captureLog()
-{
-    platform::setLogSink([](const std::string &line) {
-        QMutexLocker l(&logMutex);
-        logLines << QString::fromStdString(line);
-    });
-}
-
-QStringList takeLog()
-{
-    QMutexLocker l(&logMutex);
-    QStringList out;
-    out.swap(logLines);
-    return out;
 }

@@ -1,31 +1,25 @@
 #pragma once
 // Helpers of the start-up and home-screen tests: a simulated board with the
 // serial link thread running against it, and ways to find and answer the
-// dialogs the screens open (modal ones included, since a test cannot return
-// into a nested event loop by itself).
+// dialogs the screens open (whenModal and visibleWindows from the app tests).
+
+#include "../app/support_app.h"
 
 #include "BoardSimProcess.h"
+#include "app/shell/Application.h"
+#include "app/shell/ShellResources.h"
 
-#include <QApplication>
-#include <QList>
-#include <QString>
 #include <QStringList>
-#include <QWidget>
-
-#include <functional>
-#include <memory>
 
 class SerialThreadComunication;
 
-// The simulated board and the link thread talking to it; the thread runs
-// until stop() (or destruction).
+// The simulated board and the link thread talking to it on its pty; the
+// thread runs until stop() (or destruction).
 class LinkedBoard
 {
 public:
-    LinkedBoard();
-    ~LinkedBoard();
-    // Starts the board (with --cmd lines) and the link thread on its pty.
-    bool start(const QStringList &boardCommands = {});
+    ~LinkedBoard() { stop(); }
+    bool start();
     void stop();
     BoardSimProcess &board() { return sim; }
 
@@ -34,35 +28,23 @@ private:
     SerialThreadComunication *link = nullptr;
 };
 
-// Visible top-level widgets of type T (dialogs are top-level windows).
-template <typename T> QList<T *> visibleTopLevels()
-{
-    QList<T *> out;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (T *t = qobject_cast<T *>(w))
-            if (t->isVisible())
-                out << t;
-    return out;
-}
-
-// Texts of the error dialogs (ErrorMessage) shown right now.
+// Texts of the error dialogs shown right now; closing them.
 QStringList shownErrors();
-// Closes every error dialog shown right now.
 void closeErrors();
 
-// Runs `answer` on the modal widget of class `className` as soon as one is
-// up (from the event loop, so it also works while the code under test sits
-// in exec()); gives up after timeoutMs. The returned flag tells whether it ran.
-std::shared_ptr<bool> whenModal(const char *className, std::function<void(QWidget *)> answer,
-                                int timeoutMs = 10000);
-
-// A touch at `pos` of the window `top`, delivered to the widget found there
-// as the display would (pictures that let touches through included).
+// A touch at `pos` of the window `top`, delivered to the widget found there.
 void touchAt(QWidget *top, const QPoint &pos);
 
-// Clicks the key with this text inside `w` (buttons, or labels that react to a touch).
+// Clicks the visible key with this text inside `w` (buttons, or labels that react to a touch).
 bool clickKey(QWidget *w, const QString &text);
 
-// Lines of the debug log collected since the last take.
-void captureLog();
-QStringList takeLog();
+// The shell tests run inside the program's own application object.
+#define SHELL_TEST_MAIN(TestClass)                                                                                     \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        Application app(argc, argv);                                                                                   \
+        initAllResources();                                                                                            \
+        TestClass t;                                                                                                   \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return QTest::qExec(&t, argc, argv);                                                                           \
+    }

@@ -1,249 +1,174 @@
 // Start-up: the access modes read from the USB stick, the version and voltage
-// files, the screenshot key, and the whole sequence against the simulated
-// board (the mains frequency is the first command the board receives, about
-// three seconds after the start).
+// files, the one-shot actions, the screenshot key, and the whole sequence
+// against the simulated board (the mains frequency is the first command the
+// board receives, about three seconds after the start).
 
 #include "support_shell.h"
 
-#include "TempRoot.h"
-#include "app/AppState.h"
-#include "app/shell/Application.h"
-#include "app/shell/ShellResources.h"
 #include "app/shell/StartUp.h"
-#include "data/DataState.h"
 #include "data/Presets.h"
-#include "data/WorkSettings.h"
 #include "data/UserSettings.h"
-#include "link/SharedState.h"
-#include "platform/clock.h"
+#include "data/WorkSettings.h"
 #include "remote/RemoteState.h"
 #include "remote/TCPThreadCommunication.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QTest>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 class TestStartUp : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void accessModes_data();
-    void accessModes();
-    void versionAndVoltageFiles();
-    void oneShotActionsActOnce();
-    void screenshotKeyCopiesTheFrameBuffer();
-    void wholeSequenceAgainstTheBoard();
+    void accessModes_data()
+    {
+        QTest::addColumn<bool>("stick");
+        QTest::addColumn<QStringList>("files"); // name=first line
+        QTest::addColumn<QString>("expected");  // flags set: a(dvanced) s(ervice) b(uilder) p(screenshot)
+        const QString adv = startup::kAdvancedUserCode, svc = startup::kServiceCode;
+        const QString bld = startup::kBuilderCode, shot = startup::kScreenshotCode;
+        QTest::newRow("no stick: flags stay as they were") << false << QStringList{"builder=" + bld} << "asb";
+        QTest::newRow("stick without files clears them") << true << QStringList{} << "";
+        QTest::newRow("service and builder give all three") << true << QStringList{"service=" + svc, "builder.txt=" + bld}
+                                                            << "asb";
+        QTest::newRow("characters after the code ignored") << true << QStringList{"advancedUser=" + adv + "xyz 1"} << "a";
+        QTest::newRow("a blank before the code") << true << QStringList{"service= " + svc} << "";
+        QTest::newRow("a code in another's file") << true << QStringList{"service=" + bld} << "";
+        QTest::newRow("screenshot mode") << true << QStringList{"screenshot.txt=" + shot} << "p";
+        QTest::newRow("a later file never clears a mode") << true << QStringList{"builder=" + bld, "screenshot=x"}
+                                                          << "asb";
+    }
+    void accessModes()
+    {
+        QFETCH(bool, stick);
+        QFETCH(QStringList, files);
+        QFETCH(QString, expected);
+        TempRoot root;
+        for (const QString &f : files) {
+            const int eq = f.indexOf('=');
+            QVERIFY(root.writeFile("/mnt/usb-memory/" + f.left(eq), f.mid(eq + 1).toUtf8() + "\nsecond line\n"));
+        }
+        usbMount = stick;
+        advancedUserEnabled = serviceEnable = costructorEnable = true; // as an earlier run left them
+        screenshotEnable = false;
+        startup::readAccessModes();
+        QCOMPARE(QString(advancedUserEnabled ? "a" : "") + (serviceEnable ? "s" : "") + (costructorEnable ? "b" : "")
+                     + (screenshotEnable ? "p" : ""),
+                 expected);
+        QCOMPARE(QDir(root.path("/mnt/usb-memory/new_screenshot")).exists(), expected.contains('p'));
+        usbMount = advancedUserEnabled = serviceEnable = costructorEnable = screenshotEnable = false;
+    }
+
+    void versionAndVoltageFiles()
+    {
+        TempRoot root;
+        QVERIFY(root.writeFile("/home/root/fileVersione.txt", "1.02.07\r\nignored\n"));
+        QVERIFY(root.writeFile("/home/root/Voltage110.txt", "110V\r\n"));
+        startup::readSoftwareVersion();
+        startup::readSupplyVoltage();
+        QCOMPARE(QString::fromStdString(swVersion.get()), QString("1.02.07"));
+        QCOMPARE(QString::fromStdString(_110Voltage.get()), QString("110V"));
+        // A file without any line end is read only up to a bound.
+        QVERIFY(root.writeFile("/home/root/fileVersione.txt", QByteArray(1 << 20, '9')));
+        startup::readSoftwareVersion();
+        QVERIFY(swVersion.get().size() <= 4096);
+    }
+
+    void oneShotActionsActOnce()
+    {
+        TempRoot root;
+        QVERIFY(root.writeFile("/home/root/oneShot.sh", "#!/bin/sh\necho ran >> \"$FROSTPANEL_ROOT/ran.txt\"\n"));
+        startup::runOneShotScript();
+        startup::runOneShotScript();
+        QCOMPARE(root.readFile("/ran.txt"), QByteArray("ran\n"));
+        QVERIFY(!QFile::exists(root.path("/home/root/oneShot.sh")));
+        // The preset-restore marker brings the stored presets back to their defaults, once.
+        root.mkpath("/home/root/recipes");
+        initMillingDefaultSettings();
+        const uint8_t defaultSize = frostizing_soft->getPortionDimension();
+        frostizing_soft->setPortionDimension(uint8_t(defaultSize + 4));
+        QVERIFY(frostizing_soft->Save(QString()));
+        QVERIFY(root.writeFile("/home/root/restoredefaultrecipe", ""));
+        startup::restorePresetsIfMarked();
+        QVERIFY(!QFile::exists(root.path("/home/root/restoredefaultrecipe")));
+        frostizing_soft->setPortionDimension(1);
+        QVERIFY(frostizing_soft->Load(QString()));
+        QCOMPARE(frostizing_soft->getPortionDimension(), defaultSize);
+    }
+
+    void screenshotKeyCopiesTheFrameBuffer()
+    {
+        TempRoot outer;
+        // A root path a shell would misread: the paths must never become shell syntax.
+        const QString rootDir = outer.root() + "/it's a \"root\" $(touch x)";
+        QVERIFY(QDir().mkpath(rootDir + "/mnt/usb-memory/new_screenshot") && QDir().mkpath(rootDir + "/dev"));
+        qputenv("FROSTPANEL_ROOT", rootDir.toLocal8Bit());
+        QFile fb(rootDir + "/dev/fb0");
+        QVERIFY(fb.open(QIODevice::WriteOnly) && fb.write("FRAME-BYTES") == 11);
+        fb.close();
+        platform::setFixedNow(1700000000);
+        QWidget target;
+        target.show();
+        screenshotEnable = false;
+        QTest::keyClick(&target, Qt::Key_S);
+        screenshotEnable = true;
+        QTest::keyClick(&target, Qt::Key_A);
+        QVERIFY(QDir(rootDir + "/mnt/usb-memory/new_screenshot").isEmpty());
+        QTest::keyClick(&target, Qt::Key_S);
+        QFile shot(rootDir + "/mnt/usb-memory/new_screenshot/1700000000.raw");
+        QVERIFY(shot.open(QIODevice::ReadOnly));
+        QCOMPARE(shot.readAll(), QByteArray("FRAME-BYTES"));
+        QVERIFY(!QFile::exists(outer.root() + "/x"));
+        screenshotEnable = false;
+        platform::clearFixedNow();
+        qputenv("FROSTPANEL_ROOT", outer.root().toLocal8Bit());
+    }
+
+    void wholeSequenceAgainstTheBoard()
+    {
+        TempRoot root;
+        QVERIFY(root.writeFile("/home/root/rete_setting", "60\n"));
+        // A stored network and the demo's wireless stand-ins: the machine counts
+        // as joined, so the remote service must be listening afterwards.
+        settings.setWifiEssid("DemoNet");
+        settings.setScreenSaverTime(300);
+        QVERIFY(settings.save());
+        settings.setWifiEssid(QString());
+        qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + qgetenv("PATH"));
+        qputenv("FROSTPANEL_TCP_PORT", "45871");
+        qputenv("FROSTPANEL_UDP_PORT", "45872");
+        BoardSimProcess board;
+        QVERIFY(board.start({"--cmd", "log on"}));
+        qputenv("FROSTPANEL_SERIAL", board.devicePath().toLocal8Bit());
+
+        QElapsedTimer sinceStart;
+        sinceStart.start();
+        startup::Workers workers = startup::run();
+        QVERIFY(sinceStart.elapsed() >= 3000);
+        // The first frame that is not one of the link's own polls (codes from
+        // 0x70 up) is the mains frequency with 60 Hz -> 6.
+        QString firstCommand;
+        qint64 arrivedAfter = -1;
+        for (int i = 0; i < 300 && firstCommand.isEmpty(); ++i) {
+            for (const QString &line : board.takeTraffic()) {
+                const QByteArray frame = QByteArray::fromHex(line.mid(3).remove(' ').toLatin1());
+                if (line.startsWith("rx ") && frame.size() >= 2 && uint8_t(frame[1]) < 0x70) {
+                    firstCommand = frame.toHex().toUpper();
+                    arrivedAfter = sinceStart.elapsed();
+                    break;
+                }
+            }
+            if (firstCommand.isEmpty())
+                QTest::qWait(10);
+        }
+        QVERIFY2(firstCommand.startsWith("F31606"), qPrintable(firstCommand));
+        QVERIFY2(arrivedAfter >= 3000 && arrivedAfter < 4500, qPrintable(QString::number(arrivedAfter)));
+
+        // The stored screen-saver time gives way to one minute at every start.
+        QCOMPARE(settings.getScreenSaverTime(), 60);
+        QVERIFY(enableScreenSaver && wifiConnect && usbWifiDongleMounted);
+        QTRY_VERIFY_WITH_TIMEOUT(workers.tcp->listening, 5000);
+        workers.stopAll();
+        wifiConnect = false;
+    }
 };
 
-void TestStartUp::accessModes_data()
-{
-    QTest::addColumn<bool>("stick");
-    QTest::addColumn<QStringList>("files"); // name=first line
-    QTest::addColumn<QString>("expected");  // flags set: a(dvanced) s(ervice) b(uilder) p(screenshot)
-
-    const QString adv = startup::kAdvancedUserCode, svc = startup::kServiceCode;
-    const QString bld = startup::kBuilderCode, shot = startup::kScreenshotCode;
-    QTest::newRow("no stick: the flags stay as they were") << false << QStringList{"builder=" + bld} << "asb";
-    QTest::newRow("stick without files clears the flags") << true << QStringList{} << "";
-    QTest::newRow("service and builder give all three") << true << QStringList{"service=" + svc, "builder.txt=" + bld}
-                                                        << "asb";
-    QTest::newRow("characters after the code are ignored") << true << QStringList{"advancedUser=" + adv + "xyz 123"}
-                                                           << "a";
-    QTest::newRow("a blank before the code grants nothing") << true << QStringList{"service= " + svc} << "";
-    QTest::newRow("a code is only good for its own file") << true << QStringList{"service=" + bld} << "";
-    QTest::newRow("only the first line counts") << true << QStringList{"builder=\n" + bld} << "";
-    QTest::newRow("empty file") << true << QStringList{"service.txt="} << "";
-    QTest::newRow("screenshot mode") << true << QStringList{"screenshot.txt=" + shot} << "p";
-    QTest::newRow("a later file never clears a mode") << true
-                                                      << QStringList{"builder=" + bld, "screenshot=nothing"} << "asb";
-}
-
-void TestStartUp::accessModes()
-{
-    QFETCH(bool, stick);
-    QFETCH(QStringList, files);
-    QFETCH(QString, expected);
-
-    TempRoot root;
-    for (const QString &f : files) {
-        const int eq = f.indexOf('=');
-        QVERIFY(root.writeFile("/mnt/usb-memory/" + f.left(eq), f.mid(eq + 1).toUtf8() + "\nsecond line\n"));
-    }
-    usbMount = stick;
-    // As if an earlier run had set them: only a stick may change them.
-    advancedUserEnabled = serviceEnable = costructorEnable = true;
-    screenshotEnable = false;
-
-    startup::readAccessModes();
-
-    QCOMPARE(bool(advancedUserEnabled), expected.contains('a'));
-    QCOMPARE(bool(serviceEnable), expected.contains('s'));
-    QCOMPARE(bool(costructorEnable), expected.contains('b'));
-    QCOMPARE(bool(screenshotEnable), expected.contains('p'));
-    QCOMPARE(QDir(root.path("/mnt/usb-memory/new_screenshot")).exists(), expected.contains('p'));
-    usbMount = false;
-    advancedUserEnabled = serviceEnable = costructorEnable = screenshotEnable = false;
-}
-
-void TestStartUp::versionAndVoltageFiles()
-{
-    TempRoot root;
-    startup::readSoftwareVersion();
-    startup::readSupplyVoltage();
-    QCOMPARE(QString::fromStdString(swVersion.get()), QString("--.--.--"));
-    QCOMPARE(QString::fromStdString(_110Voltage.get()), QString("xxxV"));
-
-    QVERIFY(root.writeFile("/home/root/fileVersione.txt", "1.02.07\r\nignored\n"));
-    QVERIFY(root.writeFile("/home/root/Voltage110.txt", "110V\r\n"));
-    startup::readSoftwareVersion();
-    startup::readSupplyVoltage();
-    QCOMPARE(QString::fromStdString(swVersion.get()), QString("1.02.07"));
-    QCOMPARE(QString::fromStdString(_110Voltage.get()), QString("110V"));
-
-    // A file without any line end is read only up to a bound.
-    QVERIFY(root.writeFile("/home/root/fileVersione.txt", QByteArray(1 << 20, '9')));
-    startup::readSoftwareVersion();
-    QVERIFY(swVersion.get().size() <= 4096);
-}
-
-void TestStartUp::oneShotActionsActOnce()
-{
-    TempRoot root;
-    QVERIFY(root.writeFile("/home/root/oneShot.sh", "#!/bin/sh\necho ran >> \"$FROSTPANEL_ROOT/ran.txt\"\n"));
-    startup::runOneShotScript();
-    startup::runOneShotScript();
-    QCOMPARE(root.readFile("/ran.txt"), QByteArray("ran\n"));
-    QVERIFY(!QFile::exists(root.path("/home/root/oneShot.sh")));
-
-    // The preset-restore marker brings the stored presets back to their
-    // defaults, once.
-    root.mkpath("/home/root/recipes");
-    initMillingDefaultSettings();
-    const uint8_t defaultSize = frostizing_soft->getPortionDimension();
-    frostizing_soft->setPortionDimension(uint8_t(defaultSize + 4));
-    QVERIFY(frostizing_soft->Save(QString()));
-    QVERIFY(root.writeFile("/home/root/restoredefaultrecipe", ""));
-    startup::restorePresetsIfMarked();
-    QVERIFY(!QFile::exists(root.path("/home/root/restoredefaultrecipe")));
-    frostizing_soft->setPortionDimension(1);
-    QVERIFY(frostizing_soft->Load(QString()));
-    QCOMPARE(frostizing_soft->getPortionDimension(), defaultSize);
-}
-
-void TestStartUp::screenshotKeyCopiesTheFrameBuffer()
-{
-    TempRoot outer;
-    // A root whose path a shell would misread, to prove the paths never
-    // become shell syntax.
-    const QString rootDir = outer.root() + "/it's a \"root\" $(touch x)";
-    QVERIFY(QDir().mkpath(rootDir + "/mnt/usb-memory/new_screenshot"));
-    QVERIFY(QDir().mkpath(rootDir + "/dev"));
-    qputenv("FROSTPANEL_ROOT", rootDir.toLocal8Bit());
-    {
-        QFile fb(rootDir + "/dev/fb0");
-        QVERIFY(fb.open(QIODevice::WriteOnly));
-        fb.write("FRAME-BYTES");
-    }
-    platform::setFixedNow(1700000000);
-    QWidget target;
-    target.show();
-
-    screenshotEnable = false;
-    QTest::keyClick(&target, Qt::Key_S);
-    QVERIFY(QDir(rootDir + "/mnt/usb-memory/new_screenshot").isEmpty());
-
-    screenshotEnable = true;
-    QTest::keyClick(&target, Qt::Key_A);
-    QVERIFY(QDir(rootDir + "/mnt/usb-memory/new_screenshot").isEmpty());
-    QTest::keyClick(&target, Qt::Key_S);
-    QFile shot(rootDir + "/mnt/usb-memory/new_screenshot/1700000000.raw");
-    QVERIFY(shot.open(QIODevice::ReadOnly));
-    QCOMPARE(shot.readAll(), QByteArray("FRAME-BYTES"));
-    QVERIFY(!QFile::exists(outer.root() + "/x"));
-
-    screenshotEnable = false;
-    platform::clearFixedNow();
-    qputenv("FROSTPANEL_ROOT", outer.root().toLocal8Bit());
-}
-
-void TestStartUp::wholeSequenceAgainstTheBoard()
-{
-    TempRoot root;
-    QVERIFY(root.writeFile("/home/root/rete_setting", "60\n"));
-    // A stored network and the wireless stand-ins of the demo: the machine
-    // counts as joined, so the remote service must be listening afterwards.
-    settings.setWifiEssid("DemoNet");
-    settings.setScreenSaverTime(300);
-    QVERIFY(settings.save());
-    settings.setWifiEssid(QString());
-    qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + qgetenv("PATH"));
-    qputenv("FROSTPANEL_TCP_PORT", "45871");
-    qputenv("FROSTPANEL_UDP_PORT", "45872");
-
-    BoardSimProcess board;
-    QVERIFY(board.start({"--cmd", "log on"}));
-    qputenv("FROSTPANEL_SERIAL", board.devicePath().toLocal8Bit());
-
-    QElapsedTimer sinceStart;
-    sinceStart.start();
-    startup::Workers workers = startup::run();
-    QVERIFY(sinceStart.elapsed() >= 3000);
-
-    // The first frame the board gets that is not one of the link's own
-    // status and telemetry polls is the mains frequency with 60 Hz -> 6.
-    QString firstCommand;
-    qint64 arrivedAfter = -1;
-    for (int i = 0; i < 300 && firstCommand.isEmpty(); ++i) {
-        for (const QString &line : board.takeTraffic()) {
-            if (!line.startsWith("rx "))
-                continue;
-            const QByteArray frame = QByteArray::fromHex(line.mid(3).remove(' ').toLatin1());
-            if (frame.size() >= 2 && uint8_t(frame[1]) < 0x70) {
-                firstCommand = line.mid(3).remove(' ').toUpper();
-                arrivedAfter = sinceStart.elapsed();
-                break;
-            }
-        }
-        if (firstCommand.isEmpty())
-            QTest::qWait(10);
-    }
-    QVERIFY2(firstCommand.startsWith("F31606"), qPrintable(firstCommand));
-    QVERIFY2(arrivedAfter >= 3000 && arrivedAfter < 4500, qPrintable(QString::number(arrivedAfter)));
-
-    // The stored screen-saver time gives way to one minute at every start.
-    QCOMPARE(settings.getScreenSaverTime(), 60);
-    QVERIFY(enableScreenSaver);
-    QVERIFY(wifiConnect);
-    QVERIFY(usbWifiDongleMounted);
-    QTRY_VERIFY_WITH_TIMEOUT(workers.tcp->listening, 5000);
-    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(45871);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(::connect(client, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
-    ::close(client);
-
-    QCOMPARE(QString::fromStdString(swVersion.get()), QString("--.--.--"));
-    workers.stopAll();
-    board.stop();
-    wifiConnect = false;
-}
-
-int main(int argc, char *argv[])
-{
-    Application app(argc, argv);
-    initAllResources();
-    TestStartUp t;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&t, argc, argv);
-}
-
+SHELL_TEST_MAIN(TestStartUp)
 #include "tst_startup.moc"
