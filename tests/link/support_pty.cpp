@@ -10,17 +10,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-bool waitFor(const std::function<bool()> &pred, int timeoutMs)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < until) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return pred();
-}
-
 PtyPair::PtyPair()
 {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

@@ -13,9 +13,6 @@
 
 using Bytes = std::vector<uint8_t>;
 
-// Polls `pred` until it holds or the time runs out.
-bool waitFor(const std::function<bool()> &pred, int timeoutMs);
-
 class PtyPair
 {
 public:

@@ -30,14 +30,6 @@ size_t queued()
     return serialFifo.size();
 }
 
-// Waits for a queued frame's flag: 1 acknowledged, -1 failed, 0 still waiting.
-template <typename Flag>
-int outcome(const Flag &flag, int timeoutMs = 5000)
-{
-    waitFor([&] { return flag != 0; }, timeoutMs);
-    return int(flag);
-}
-
 // A board that answers everything sensibly.
 Bytes healthyAnswer(const Bytes &f)
 {
@@ -111,7 +103,7 @@ private slots:
         QElapsedTimer t;
         t.start();
         startLink();
-        QVERIFY(waitFor([&] { return board->count(0x70) >= 7; }, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(0x70) >= 7, 15000);
         // A status poll about every 400 ms, the first one 400 ms in.
         QVERIFY2(t.elapsed() >= 7 * 380 && t.elapsed() < 7 * 700, qPrintable(QString::number(t.elapsed())));
         link.reset();
@@ -136,7 +128,7 @@ private slots:
         board->setResponder(except(4, {}));
         queue({4, 3, 10});
         startLink();
-        QCOMPARE(outcome(stopRunningFlag, 10000), -1);
+        QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), -1, 10000);
         QVERIFY(startRunningFlag == -1 && cutReleaseCmdSend == -1);
         QCOMPARE(board->count(4), 3);
         QCOMPARE(board->count(3), 0);
@@ -144,7 +136,7 @@ private slots:
 
         // The link carries on: the next frame goes through.
         queue({3});
-        QCOMPARE(outcome(startRunningFlag), 1);
+        QTRY_COMPARE(int(startRunningFlag), 1);
     }
 
     void refusalCancelsEverythingQueued()
@@ -152,7 +144,7 @@ private slots:
         board->setResponder(except(1, FakeBoard::refusal()));
         queue({1, 2, 3});
         startLink();
-        QVERIFY(waitFor([] { return checkWaitStateVar(); }, 5000));
+        QTRY_VERIFY(checkWaitStateVar());
         QVERIFY(setMillingFlag == -1 && setEmulsionFlag == -1 && startRunningFlag == -1);
         QCOMPARE(board->count(1), 1);
         QCOMPARE(board->count(2) + board->count(3), 0);
@@ -164,7 +156,7 @@ private slots:
         serialComunicationError = 5;
         board->setResponder(except(0x70, {0xF3, 0x70, 0x7F, 0x7F, 0x00, 0x00, 0xFC}));
         startLink();
-        QVERIFY(waitFor([&] { return board->count(0x70) >= 2; }, 5000));
+        QTRY_VERIFY(board->count(0x70) >= 2);
         QCOMPARE(int(serialComunicationError), 0);
         QVERIFY(!machineReady && !working && !machineOpen && !firstResponseHandshakeRecieved);
     }
@@ -174,12 +166,12 @@ private slots:
         std::atomic<bool> alive{false};
         board->setResponder([&](const Bytes &f) { return alive ? healthyAnswer(f) : Bytes(); });
         startLink();
-        QVERIFY(waitFor([] { return serialComunicationError >= 3; }, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(serialComunicationError >= 3, 15000);
         QVERIFY(!machineReady);
         const uint32_t before = serialComunicationError;
-        QVERIFY(waitFor([&] { return serialComunicationError > before; }, 5000));
+        QTRY_VERIFY(serialComunicationError > before);
         alive = true;
-        QVERIFY(waitFor([] { return serialComunicationError == 0 && machineReady; }, 5000));
+        QTRY_VERIFY(serialComunicationError == 0 && machineReady);
     }
 
     void lingeringRepliesDoNotShiftLaterExchanges()
@@ -193,9 +185,9 @@ private slots:
             return r;
         });
         startLink();
-        QVERIFY(waitFor([&] { return actualTemperature == 60 && actualAbsorption == 21; }, 10000));
+        QTRY_VERIFY_WITH_TIMEOUT(actualTemperature == 60 && actualAbsorption == 21, 10000);
         queue({3});
-        QCOMPARE(outcome(startRunningFlag), -1);
+        QTRY_COMPARE(int(startRunningFlag), -1);
         QCOMPARE(int(actualTemperature), 60);
     }
 
@@ -207,7 +199,7 @@ private slots:
         });
         queue({4});
         startLink();
-        QCOMPARE(outcome(stopRunningFlag, 6000), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), 1, 6000);
         QCOMPARE(board->count(4), 2);
     }
 
@@ -217,7 +209,7 @@ private slots:
         QVERIFY(QFile::link(QString::fromStdString(board->device()), linkPath));
         qputenv("FROSTPANEL_SERIAL", linkPath.toLocal8Bit());
         startLink();
-        QVERIFY(waitFor([&] { return board->count(0x70) >= 1; }, 5000));
+        QTRY_VERIFY(board->count(0x70) >= 1);
 
         // The line goes away; a second board appears behind the same path.
         FakeBoard second;
@@ -226,10 +218,10 @@ private slots:
         QFile::remove(linkPath);
         QVERIFY(QFile::link(QString::fromStdString(second.device()), linkPath));
         queue({4});
-        QCOMPARE(outcome(stopRunningFlag), -1); // the frame that could not be sent
-        QVERIFY(waitFor([&] { return second.count(0x70) >= 2; }, 5000));
+        QTRY_COMPARE(int(stopRunningFlag), -1); // the frame that could not be sent
+        QTRY_VERIFY(second.count(0x70) >= 2);
         queue({4});
-        QCOMPARE(outcome(stopRunningFlag), 1);
+        QTRY_COMPARE(int(stopRunningFlag), 1);
         link.reset();
     }
 
@@ -240,73 +232,55 @@ private slots:
         board->setResponder(except(118, FakeBoard::reply(0x76, {0x51, 0x04, 0x05})));
         queue({118});
         startLink();
-        QVERIFY(waitFor([&] { return root->readFile("/home/root/version").size() > 0; }, 5000));
-        QCOMPARE(root->readFile("/home/root/version"), QByteArray("SW: 1.01.01 - FW: 2.00.05 - 110V50Hz"));
+        QTRY_COMPARE(root->readFile("/home/root/version"), QByteArray("SW: 1.01.01 - FW: 2.00.05 - 110V50Hz"));
         QCOMPARE(stored, 1);
 
         // 230 V, 60 Hz, version 0x1AB.
         board->setResponder(except(118, FakeBoard::reply(0x76, {0x60, 0x03, 0x2B})));
         queue({118});
-        QVERIFY(waitFor([&] { return root->readFile("/home/root/version").endsWith("1.10.11 - 230V 60Hz"); }, 5000));
+        QTRY_VERIFY(root->readFile("/home/root/version").endsWith("1.10.11 - 230V 60Hz"));
 
         // A reply too short for a version leaves it as it was.
         board->setResponder(except(118, FakeBoard::reply(0x76, {0x51})));
         queue({118});
-        QVERIFY(waitFor([] { return queued() == 0; }, 5000));
+        QTRY_VERIFY(queued() == 0);
         QCOMPARE(QString::fromStdString(fwVersion), QStringLiteral("1.10.11"));
         QCOMPARE(QString::fromStdString(fwFrequency), QStringLiteral("230V 60Hz"));
     }
 
     void requestRepliesFillTheirResults()
     {
-        board->setResponder([](const Bytes &f) {
-            return f[1] == 116 ? FakeBoard::reply(0x74, {0x03})
-                               : f[1] == 117 ? FakeBoard::reply(0x75, {0x02, 0x05}) : healthyAnswer(f);
-        });
-        queue({116, 117, 48});
-        startLink();
-        QVERIFY(waitFor([] { return queued() == 0; }, 5000));
-        QVERIFY(getBladeMountState == 1 && bladeMountState == 3);
-        QCOMPARE(int(retrivedResidualStep), 2 * 128 + 5);
-        // The firmware update is not built: answered as not started.
-        QCOMPARE(int(startUpdateFirmware), -1);
-        QCOMPARE(board->count(48), 0);
-
-        // A blade-state reply without data is a failed request.
-        board->setResponder(except(116, FakeBoard::reply(0x74, {})));
-        queue({116});
-        QCOMPARE(outcome(getBladeMountState), -1);
-    }
-
-    void axisPositionAndSensors()
-    {
-        std::atomic<int> positionReplies{0};
+        std::atomic<int> positionReplies{0}, errorCode{0};
         std::atomic<uint8_t> low{0x1E};
+        std::atomic<bool> bladeEmpty{false};
+        LinkHooks::errorCodeRead = [&](uint8_t c) { errorCode = c; };
         board->setResponder([&](const Bytes &f) {
-            if (f[1] == 120) // two replies: the top bits, then the value
-                return positionReplies++ % 2 == 0 ? FakeBoard::reply(0x78, {0x00, 0x00})
-                                                  : FakeBoard::reply(0x78, {0x06, low.load()});
-            return f[1] == 119 ? FakeBoard::reply(0x77, {0x01, 0x02}) : healthyAnswer(f);
+            switch (f[1]) {
+            case 0x70: return FakeBoard::status(0x4B, 0x08, 0); // the error bit set
+            case 116: return FakeBoard::reply(0x74, bladeEmpty ? Bytes() : Bytes{0x03});
+            case 117: return FakeBoard::reply(0x75, {0x02, 0x05});
+            case 119: return FakeBoard::reply(0x77, {0x01, 0x02});
+            case 120: // two replies: the top bits, then the value
+                return FakeBoard::reply(0x78, positionReplies++ % 2 == 0 ? Bytes{0x00, 0x00} : Bytes{0x06, low});
+            default: return healthyAnswer(f);
+            }
         });
         requestTreePosition = requestSensorState = true;
+        queue({116, 117, 48});
         startLink();
-        QVERIFY(waitFor([] { return actualTreePosition == 399 && actualSensorState == 0x0102; }, 8000));
+        QTRY_VERIFY_WITH_TIMEOUT(actualTreePosition == 399 && actualSensorState == 0x0102 && errorCode == 7, 8000);
+        QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && retrivedResidualStep == 2 * 128 + 5);
+        // No loader yet: the firmware update is answered as not started.
+        QVERIFY(startUpdateFirmware == -1 && board->count(48) == 0);
 
         low = 0x20; // 800 / 2 = 400: out of range, kept at 399
         const int seen = board->count(120);
-        QVERIFY(waitFor([&] { return board->count(120) >= seen + 4; }, 8000));
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(120) >= seen + 4, 8000);
         QCOMPARE(int(actualTreePosition), 399);
-    }
-
-    void boardErrorCodeIsHandedOn()
-    {
-        std::atomic<int> code{0};
-        LinkHooks::errorCodeRead = [&](uint8_t c) { code = c; };
-        board->setResponder(except(0x70, FakeBoard::status(0x4B, 0x08, 0))); // error bit set
-        startLink();
-        QVERIFY(waitFor([&] { return code != 0; }, 6000));
-        QCOMPARE(code.load(), 7);
-        QVERIFY(hardwareMachineError);
+        // A blade-state reply without data is a failed request.
+        bladeEmpty = true;
+        queue({116});
+        QTRY_COMPARE(int(getBladeMountState), -1);
     }
 };
 

@@ -1,7 +1,6 @@
 // The worker runner's steering states.
 
 #include "link/Manager.h"
-#include "support_pty.h"
 
 #include <QtTest>
 
@@ -52,12 +51,12 @@ private slots:
         w.stop(); // not working: ignored
         QCOMPARE(w.getStatus(), Manager::FirstWait);
         w.start();
-        QVERIFY(waitFor([&] { return w.getStatus() == Manager::Working; }, 3000));
+        QTRY_VERIFY_WITH_TIMEOUT(w.getStatus() == Manager::Working, 3000);
         QVERIFY(!w.sawHalfBuilt);
         w.stop();
         QCOMPARE(w.getStatus(), Manager::Idle);
         w.start(); // re-initialises
-        QVERIFY(waitFor([&] { return w.inits == 2 && w.getStatus() == Manager::Working; }, 3000));
+        QTRY_VERIFY_WITH_TIMEOUT(w.inits == 2 && w.getStatus() == Manager::Working, 3000);
         w.kill();
         w.start(); // Exit is final
         QCOMPARE(w.getStatus(), Manager::Exit);

@@ -62,54 +62,29 @@ private slots:
         const std::time_t target = std::time(nullptr) + 86400;
         std::tm local{};
         localtime_r(&target, &local);
-        platform::ClockTime t;
-        t.day = local.tm_mday;
-        t.month = local.tm_mon;
-        t.year = local.tm_year;
-        t.hour = local.tm_hour;
-        t.minute = local.tm_min;
-        t.second = local.tm_sec;
+        platform::ClockTime t{local.tm_mday, local.tm_mon, local.tm_year, local.tm_hour, local.tm_min, local.tm_sec};
         std::string error;
         QVERIFY2(platform::setClock(t, &error), error.c_str());
         QVERIFY(qAbs(platform::nowSeconds() - int64_t(target)) <= 2);
         platform::ClockTime back;
-        QVERIFY(platform::readClock(back));
-        QVERIFY(back.day == t.day && back.month == t.month && back.year == t.year);
-
-        // The pinned test clock is not moved by the offset.
-        platform::setFixedNow(5000);
-        QCOMPARE(platform::nowSeconds(), int64_t(5000));
-        platform::clearFixedNow();
-
+        QVERIFY(platform::readClock(back) && back.day == t.day && back.month == t.month && back.year == t.year);
         // Not a calendar time: refused, the offset stays.
         t.month = 12;
         QVERIFY(!platform::setClock(t, &error));
         QVERIFY(qAbs(platform::clockOffset() - 86400) <= 2);
-
-        // A new root starts from the system time again.
-        TempRoot other;
-        QVERIFY(qAbs(platform::nowSeconds() - int64_t(std::time(nullptr))) <= 1);
     }
 
-    void damagedOffsetFileIsIgnored()
-    {
-        for (const QByteArray &content : {QByteArray("12abc\n"), QByteArray("99999999999999999999999\n")}) {
-            TempRoot root;
-            QVERIFY(root.writeFile("/dev/rtc", content));
-            QCOMPARE(platform::clockOffset(), int64_t(0));
-        }
-    }
-
-    void clockDeviceFailuresAreReported()
+    void clockFailuresAreReported()
     {
         TempRoot root;
+        QVERIFY(root.writeFile("/dev/rtc", "12abc\n")); // a damaged offset counts as none
+        QCOMPARE(platform::clockOffset(), int64_t(0));
         platform::ClockTime t;
         std::string error;
         QVERIFY(!platform::readClockDevice(root.path("/dev/no-rtc").toStdString(), t, &error));
         QVERIFY(QString::fromStdString(error).contains("/dev/no-rtc"));
         // A file that is not a clock refuses the requests.
         QVERIFY(root.writeFile("/dev/not-a-clock", "x"));
-        error.clear();
         QVERIFY(!platform::setClockDevice(root.path("/dev/not-a-clock").toStdString(), t, &error));
         QVERIFY(QString::fromStdString(error).startsWith("ioctl"));
     }

@@ -1,7 +1,5 @@
 #include "support_remote.h"
 
-#include "remote/RemoteState.h"
-
 #include "data/DataState.h"
 #include "data/GlassElementsList.h"
 #include "data/WorkSettings.h"
@@ -31,16 +29,6 @@ bool waitUntil(const std::function<bool()> &pred, int ms)
     for (int waited = 0; waited < ms && !pred(); waited += 5)
         usleep(5000);
     return pred();
-}
-
-ByteVector bytes(std::initializer_list<int> values)
-{
-    return ByteVector(values.begin(), values.end());
-}
-
-ByteVector frame(const ByteVector &payload)
-{
-    return ProtocolTCP::buildFrame(payload, kPlaceholderSerialNumber);
 }
 
 // Remote starts repoint `actual` and the program never frees what it pointed

@@ -4,6 +4,7 @@
 
 #include "remote/ProtocolTCP.h"
 #include "remote/RemoteClient.h"
+#include "remote/RemoteState.h"
 #include "remote/TCPThreadCommunication.h"
 #include "remote/UDPThreadCommunication.h"
 
@@ -24,9 +25,9 @@ inline ByteVector operator+(ByteVector a, const ByteVector &b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-ByteVector bytes(std::initializer_list<int> values);
+inline ByteVector bytes(std::initializer_list<int> v) { return ByteVector(v.begin(), v.end()); }
 // A frame enciphered with the placeholder serial number.
-ByteVector frame(const ByteVector &payload);
+inline ByteVector frame(const ByteVector &p) { return ProtocolTCP::buildFrame(p, kPlaceholderSerialNumber); }
 
 // A request payload built field by field.
 struct Req

@@ -21,7 +21,8 @@ Q_DECLARE_METATYPE(ByteVector)
 
 namespace {
 
-constexpr uint32_t T0 = 1700000000;
+// The fixture's recipe 10000 changes at T0 + 1, its beaker AB.000001 at T0 + 3.
+constexpr uint32_t T0 = 1700000000, baseSeen = T0 + 1, beakerSeen = T0 + 3;
 
 // A guest program's byte form: name, type, stock, reference glass, four
 // portion and mode bytes, 14 milling and 40 emulsion bytes, extra cycles.
@@ -36,15 +37,8 @@ ByteVector guest(const std::string &name, uint8_t type, uint8_t portionDimension
 }
 
 // The first bytes of `a`, as many as `expected` has.
-ByteVector head(const ByteVector &a, const ByteVector &expected)
-{
-    return ByteVector(a.begin(), a.begin() + std::min(a.size(), expected.size()));
-}
-
-ByteVector text(const std::string &s)
-{
-    return toByteArray(s);
-}
+ByteVector head(const ByteVector &a, const ByteVector &e) { return ByteVector(a.begin(), a.begin() + std::min(a.size(), e.size())); }
+ByteVector text(const std::string &s) { return toByteArray(s); }
 
 } // namespace
 
@@ -54,7 +48,6 @@ class TstCommands : public QObject
 
     std::unique_ptr<Server> server;
     uint32_t now = T0;
-    uint32_t baseSeen = 0, beakerSeen = 0; // of recipe 10000 and beaker AB.000001
 
     void tick() { platform::setFixedNow(++now); }
     ByteVector ask(const ByteVector &payload) { return server->ask(payload); }
@@ -97,11 +90,10 @@ private slots:
         QVERIFY(server->startTcp());
         // Recipes 10000 and 10001, beaker AB.000001 and the factory recipe 1.
         QCOMPARE(createRecipe("Base", 1), 10000u);
-        baseSeen = now;
         QCOMPARE(createRecipe("Altra", 1), 10001u);
         tick();
         QCOMPARE(ask(Req(0x03).text("AB.000001").text("1").u32(now + 1000).u32(10000).byte(1).text("a"))[1], 0x7F);
-        beakerSeen = now;
+        QCOMPARE(now, beakerSeen);
         tick();
         QVERIFY(recipesMillingList->insertNewElementDefault(QStringLiteral("Fabbrica"), QStringLiteral("factory")));
         QVERIFY(recipesMillingList->SaveDefault());
@@ -122,7 +114,6 @@ private slots:
         QTest::addColumn<ByteVector>("request");
         QTest::addColumn<ByteVector>("answer");
         QTest::addColumn<bool>("startAllowed");
-        const uint32_t seen = baseSeen;
         auto row = [](const char *name, const ByteVector &request, std::initializer_list<int> answer,
                       bool startAllowed = false) {
             QTest::newRow(name) << request << bytes(answer) << startAllowed;
@@ -135,15 +126,15 @@ private slots:
         auto update = [](uint32_t code, const std::string &name, uint32_t seenTime) {
             return Req(0x0A).u32(code).text(name).byte(1).u32(0).u32(9).byte(3).u32(seenTime).text("b");
         };
-        row("update: changed since", update(10000, "Nuovo", seen - 1), {0x0A, 0x70, 0xFF});
+        row("update: changed since", update(10000, "Nuovo", baseSeen - 1), {0x0A, 0x70, 0xFF});
         row("update: not listed", update(99999, "Nuovo", 0), {0x0A, 0x70, 0xFE});
-        row("update: another's name", update(10000, "Altra", seen), {0x0A, 0x70, 0x21});
+        row("update: another's name", update(10000, "Altra", baseSeen), {0x0A, 0x70, 0x21});
         row("update: factory", update(1, "Mia", now), {0x0A, 0x70, 0xFE});
         row("add ingredient: not listed", Req(0x0D).u32(7777).byte(1).text("a").text("b").text("c"), {0x0D, 0x70, 0x01});
-        row("update ingredient: changed", Req(0x0F).u32(10000).byte(1).text("x").text("1").byte(0).u32(seen + 5), {0x0F, 0x70, 0xFF});
-        row("delete ingredient: none there", Req(0x0E).u32(10000).byte(1).byte(5).u32(seen).text("a"), {0x0E, 0x70, 0xFE});
-        row("clear ingredients: changed since", Req(0x10).u32(10000).byte(1).u32(seen - 1).text("a"), {0x10, 0x70, 0xFF});
-        row("delete recipe: changed since", Req(0x09).u32(10000).byte(1).u32(seen + 1).text("a"), {0x09, 0x70, 0xFF});
+        row("update ingredient: changed", Req(0x0F).u32(10000).byte(1).text("x").text("1").byte(0).u32(baseSeen + 5), {0x0F, 0x70, 0xFF});
+        row("delete ingredient: none there", Req(0x0E).u32(10000).byte(1).byte(5).u32(baseSeen).text("a"), {0x0E, 0x70, 0xFE});
+        row("clear ingredients: changed since", Req(0x10).u32(10000).byte(1).u32(baseSeen - 1).text("a"), {0x10, 0x70, 0xFF});
+        row("delete recipe: changed since", Req(0x09).u32(10000).byte(1).u32(baseSeen + 1).text("a"), {0x09, 0x70, 0xFF});
         row("delete recipe: no time", Req(0x09).u32(10000).byte(1), {0x09, 0x70, 0xFF}); // a missing u32 reads 0
         row("delete recipe: too short", Req(0x09).u32(10000), {0x09, 0x70});
         row("delete recipe: factory", Req(0x09).u32(1).byte(1).u32(now).text("a"), {0x09, 0x70, 0xFE});

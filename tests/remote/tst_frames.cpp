@@ -10,6 +10,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <random>
 
 using namespace remotetest;
@@ -21,15 +22,11 @@ const std::string kKey = "AB12CD34";
 ByteVector randomBytes(std::mt19937 &rng, std::size_t n)
 {
     ByteVector out(n);
-    for (auto &b : out)
-        b = static_cast<uint8_t>(rng());
+    std::generate(out.begin(), out.end(), [&] { return uint8_t(rng()); });
     return out;
 }
 
-ByteVector open(const ByteVector &f)
-{
-    return ProtocolTCP::ByteUnstuffing(f, kKey);
-}
+ByteVector open(const ByteVector &f) { return ProtocolTCP::ByteUnstuffing(f, kKey); }
 
 } // namespace
 
@@ -74,8 +71,6 @@ private slots:
         // Leading garbage is ignored; bytes after the end are not read.
         QCOMPARE(open(bytes({0x10, 0x20, 0xF1, 0x01 ^ 'A', 0x01, 0xFF, 0x55})), bytes({0x01, 0x01}));
         QVERIFY(open(bytes({0x01, 0x02, 0xFF})).empty());
-        // An escape before the start leaves every later byte skipped.
-        QVERIFY(open(bytes({0xF4, 0xF1, 0x01, 0x01, 0xFF})).empty());
         // A second start byte inside a frame is dropped.
         QCOMPARE(open(bytes({0xF1, 0x01 ^ 'A', 0xF1, 0x05, 0xFF})), bytes({0x01, 0x05}));
     }

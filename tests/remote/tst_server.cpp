@@ -75,25 +75,15 @@ private slots:
         QVERIFY2(t.elapsed() < 800, qPrintable(QString::number(t.elapsed())));
     }
 
-    void twoRequestsInOneWriteGetTwoAnswers()
+    void garbageGetsNoAnswerAndOneWriteMayHoldSeveralRequests()
     {
         auto c = server->client();
-        QVERIFY(c->sendRaw(frame(kPing) + frame(bytes({0x81})) + frame(kPing)));
-        QCOMPARE(next(*c), kPingAnswer);
-        QCOMPARE(next(*c), bytes({0x81, 0x7F, 0, 0, 0, 0}));
-        QCOMPARE(next(*c), kPingAnswer);
-    }
-
-    void garbageAndEmptyFramesGetNoAnswer()
-    {
-        auto c = server->client();
-        QVERIFY(c->sendRaw(bytes({'h', 'e', 'l', 'l', 'o', 0xFF, 0x00, 0xF1, 0xFF})));
+        QVERIFY(c->sendRaw(bytes({'h', 'e', 'l', 'l', 'o', 0xFF, 0x00, 0xF1, 0xFF}))); // ends in an empty frame
         QTest::qSleep(100);
-        // The connection stays usable; an unknown and a no-operation command.
-        QVERIFY(c->sendRaw(frame(bytes({0x42})) + frame(bytes({0x88})) + frame(kPing)));
-        QCOMPARE(next(*c), bytes({0xFF, 0x70}));
-        QCOMPARE(next(*c), ByteVector()); // the empty frame F1 00 FF
-        QCOMPARE(next(*c), kPingAnswer);
+        QVERIFY(c->sendRaw(frame(bytes({0x42})) + frame(bytes({0x88})) + frame(bytes({0x81}))));
+        QCOMPARE(next(*c), bytes({0xFF, 0x70})); // unknown command
+        QCOMPARE(next(*c), ByteVector()); // no operation: the empty frame F1 00 FF
+        QCOMPARE(next(*c), bytes({0x81, 0x7F, 0, 0, 0, 0}));
     }
 
     void silentClientIsDisconnected()
@@ -114,11 +104,10 @@ private slots:
     {
         {
             auto c = server->client();
+            const ByteVector f = frame(bytes({0x81}));
             ByteVector many;
-            for (int i = 0; i < 2000; ++i) {
-                const ByteVector f = frame(bytes({0x81}));
+            for (int i = 0; i < 2000; ++i)
                 many.insert(many.end(), f.begin(), f.end());
-            }
             QVERIFY(c->sendRaw(many));
             QCOMPARE(next(*c).size(), std::size_t(6));
         } // closed with answers unread and more coming: the server's writes fail
