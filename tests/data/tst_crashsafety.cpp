@@ -1,11 +1,25 @@
-// Kills a program that saves every kind of stored file in a loop (SIGKILL after
-// a random short delay, FROSTPANEL_CRASH_KILLS times, 300 by default; the seed
-// comes from FROSTPANEL_CRASH_SEED or is printed) and checks after each kill
-// that every file holds one of its two complete versions and reads back as
-// that version, and that anything else is a temporary file next to a real one.
+// Kills a copy of this program that saves every kind of stored file in a loop
+// (SIGKILL after a random short delay, FROSTPANEL_CRASH_KILLS times, 300 by
+// default; the seed comes from FROSTPANEL_CRASH_SEED or is printed) and checks
+// after each kill that every file holds one of its two complete versions and
+// reads back as that version, and that anything else is a temporary file next
+// to a real one.
 
 #include "TempRoot.h"
-#include "crash_writes.h"
+#include "workprogram_helpers.h"
+
+#include "data/GlassElement.h"
+#include "data/GlassElementsList.h"
+#include "data/Presets.h"
+#include "data/Reminder.h"
+#include "data/StoredFile.h"
+#include "data/SystemCommand.h"
+#include "data/UserSettings.h"
+#include "data/WorkSettings.h"
+#include "data/WorkingTimer.h"
+#include "platform/clock.h"
+#include "platform/log.h"
+#include "platform/paths.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -14,9 +28,93 @@
 #include <QtTest>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace {
+
+constexpr const char *FUNCTIONS[] = {"milling", "cutting", "whipping"};
+constexpr const char *GLASS_CODE = "FRZ01.001";
+
+// Folders, no debug lines, no system "sync" (a killed process loses nothing
+// the kernel already holds).
+void prepare()
+{
+    for (const char *f : FUNCTIONS) {
+        storedfile::makeFolder(platform::path(std::string("/home/root/recipes/") + f));
+        storedfile::makeFolder(platform::path(std::string("/mnt/mmc-memory/recipes/") + f));
+    }
+    storedfile::makeFolder(platform::path("/home/root/glasses"));
+    platform::setLogSink([](const std::string &) {});
+    syscmd::setSyncRunner([] {});
+}
+
+QList<WorkSettings *> storedPresets()
+{
+    return {frostizing_soft, frostizing_medium, frostizing_hard, cutting_soft, cutting_medium,
+            cutting_hard,    whipping_soft,     whipping_medium,  whipping_hard, cleaning};
+}
+
+// Saves every file once, in version 0 or 1; objects are built afresh, so
+// what lands in a file depends on the version alone.
+void saveAll(int version)
+{
+    const QString tag = version ? "B" : "A";
+    const QString user = "operatore " + tag;
+    platform::setFixedNow(1700000000 + 1000 * version);
+
+    // Recipes: main file, details file, both index lists of each function.
+    replaceRecipeLists();
+    for (const char *function : FUNCTIONS) {
+        WorkSettings recipe;
+        recipe.path = function;
+        recipe.filename = recipe.path + " " + tag;
+        recipe.setPortionDimension(uint8_t(8 + 2 * version));
+        recipe.Save(user);
+        recipe.ingredientList = QStringList{"farina " + tag, "zucchero"};
+        recipe.qtyList = QStringList{QString::number(100 + version), "5"};
+        recipe.SaveExtention(user);
+        RecipeElementList *list = recipeListForFolder(recipe.path);
+        list->insertNewElementDefault(recipe.path + " base " + tag, user);
+        list->SaveDefault();
+    }
+
+    // Presets and the cleaning program, as the defaults or with extra cycles.
+    initMillingDefaultSettings();
+    initCuttingDefaultSettings();
+    initWhippingDefaultSettings();
+    initCleaningDefaultSettings();
+    for (WorkSettings *preset : storedPresets()) {
+        preset->setExtraEmulsionStep(uint8_t(2 * version));
+        preset->Save(user);
+    }
+
+    // User settings, mains and Wi-Fi files, life counters, filter reminder.
+    UserSettings s;
+    s.setMyBrightness(60 + 10 * version);
+    s.save();
+    s.set_rete_setting(version ? "60" : "50", "1");
+    s.createWifiConfig("rete " + tag, "chiave segreta " + tag, 2);
+    WorkingTimer counters;
+    counters.addTimeAcMotor(uint64_t(1000 + version));
+    counters.save();
+    date reminded;
+    reminded.year = uint16_t(version ? 130 : 100); // years since 1900
+    write_warning_reminder(reminded, WRNG_FILTRO);
+
+    // A beaker and a fresh registry.
+    static GlassElementsList *registry = nullptr;
+    delete registry;
+    glassList = registry = new GlassElementsList();
+    GlassElement glass;
+    glass.setGlassCode(GLASS_CODE);
+    glass.setGlassType(version ? "2" : "1");
+    glass.setCreationDate();
+    glass.setRecipeCode(10000);
+    glass.setRecipeType(1);
+    glass.initResidualContent();
+    glass.Save(user);
+}
 
 using Files = QMap<QString, QByteArray>; // path below the root -> content
 
@@ -37,7 +135,7 @@ QMap<QString, QString> readBack()
 {
     QMap<QString, QString> r;
     const auto put = [&r](const QString &file, const QString &value) { r["/home/root/" + file] = value; };
-    for (const char *function : crashwrites::FUNCTIONS) {
+    for (const char *function : FUNCTIONS) {
         const QString dir = QStringLiteral("recipes/") + function + "/";
         WorkSettings recipe;
         recipe.path = function;
@@ -50,7 +148,7 @@ QMap<QString, QString> readBack()
         put(dir + "recipes.list", list.getRecipeName(10000u));
         put(dir + "recipes_default.list", QStringList(list.recipeNameListDefault.keys()).join('|'));
     }
-    for (WorkSettings *preset : crashwrites::storedPresets()) {
+    for (WorkSettings *preset : storedPresets()) {
         WorkSettings w;
         w.filename = preset->filename;
         put("recipes/" + w.filename + "_default.seq", w.Load() ? QString::number(w.getExtraEmulsionStep()) : "?");
@@ -58,10 +156,9 @@ QMap<QString, QString> readBack()
     UserSettings s;
     put("user_settings", s.load() ? QString::number(s.getBrightness()) : "?");
     put("rete_setting", s.read_rete_setting() ? s.getHz() : "?");
-    QByteArray wifi; // read by the Wi-Fi daemon, not by the program
+    QByteArray wifi; // read by the Wi-Fi daemon, not by the program: its network name
     storedfile::readAll(platform::path("/home/root/wifi.conf"), wifi);
-    const auto ssid = QRegularExpression("^network=\\{\n\tssid=\"([^\"]*)\"\n[^{]*\\}$").match(QString::fromUtf8(wifi));
-    put("wifi.conf", ssid.hasMatch() ? ssid.captured(1) : "?");
+    put("wifi.conf", QString::fromUtf8(wifi).section('"', 1, 1));
     WorkingTimer counters;
     counters.load();
     put("working", QString::number(counters.getAcMotor()));
@@ -69,10 +166,10 @@ QMap<QString, QString> readBack()
     now.year = 115; // between the two reminded years
     put("reminder", check_warning_remainder(now, WRNG_FILTRO, date{}) ? "due" : "not due");
     GlassElement glass;
-    glass.setGlassCode(crashwrites::GLASS_CODE);
-    put(QStringLiteral("glasses/") + crashwrites::GLASS_CODE + ".cont", glass.Load() ? glass.getGlassType() : "?");
+    glass.setGlassCode(GLASS_CODE);
+    put(QStringLiteral("glasses/") + GLASS_CODE + ".cont", glass.Load() ? glass.getGlassType() : "?");
     GlassElementsList registry;
-    put("glasses/glass.list", registry.Load() ? registry.getUser(crashwrites::GLASS_CODE) : "?");
+    put("glasses/glass.list", registry.Load() ? registry.getUser(GLASS_CODE) : "?");
     return r;
 }
 
@@ -83,19 +180,10 @@ class TestCrashSafety : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanupTestCase()
-    {
-        platform::setLogSink(nullptr);
-        syscmd::setSyncRunner(nullptr);
-        platform::clearFixedNow();
-    }
-
     void killedWhileSavingLeavesOldOrNew()
     {
-        const QString saver = qEnvironmentVariable("FROSTPANEL_CRASH_SAVER");
-        QVERIFY2(!saver.isEmpty(), "FROSTPANEL_CRASH_SAVER not set");
         TempRoot root;
-        crashwrites::prepare();
+        prepare();
 
         // The two versions, from rounds run here (the last leaves version 0):
         // a round's result depends on its version alone, every file differs
@@ -107,7 +195,7 @@ private slots:
         for (int round = 0; round < 4; ++round) {
             const int v = (round + 1) % 2;
             timer.start();
-            crashwrites::saveAll(v);
+            saveAll(v);
             savingNs += timer.nsecsElapsed();
             if (round >= 2) {
                 QCOMPARE(scan(root.root()), version[v]);
@@ -142,13 +230,8 @@ private slots:
             const QString at = QString("kill %1: ").arg(kill);
             QProcess p;
             p.setProcessEnvironment(env);
-            p.start(saver, {root.root()});
-            QVERIFY(p.waitForStarted(10000));
-            QElapsedTimer waited;
-            waited.start();
-            while (!p.canReadLine() && p.state() == QProcess::Running && waited.elapsed() < 20000)
-                p.waitForReadyRead(1000);
-            QVERIFY2(p.readLine() == "ready\n", qPrintable(at + p.readAllStandardError()));
+            p.start(QCoreApplication::applicationFilePath(), {"--save", root.root()});
+            QVERIFY2(p.waitForReadyRead(20000) && p.readLine() == "ready\n", qPrintable(at + p.readAllStandardError()));
             std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(maxDelayUs)));
             QVERIFY2(p.state() == QProcess::Running, qPrintable(at + p.readAllStandardError()));
             p.kill();
@@ -180,5 +263,22 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCrashSafety)
+// With "--save ROOT" the program saves every file over and over, alternating
+// the versions, until it is killed. The root is set only then, after the static
+// objects exist, so that none of them sees a root it was not built for.
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--save") == 0) {
+        qputenv("FROSTPANEL_ROOT", argv[2]);
+        prepare();
+        std::printf("ready\n");
+        std::fflush(stdout);
+        for (int version = 1;; version = 1 - version)
+            saveAll(version);
+    }
+    QCoreApplication app(argc, argv);
+    TestCrashSafety test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_crashsafety.moc"
