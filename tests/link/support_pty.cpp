@@ -1,7 +1,5 @@
 #include "support_pty.h"
 
-#include "link/ProtocolConversion.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -66,11 +64,6 @@ int FakeBoard::count(uint8_t code) const
 {
     std::lock_guard<std::mutex> l(m);
     return int(std::count_if(received.begin(), received.end(), [&](const Bytes &f) { return f[1] == code; }));
-}
-
-Bytes FakeBoard::reply(uint8_t code, const Bytes &data)
-{
-    return ProtocolConversion::BuildCommand(code, data);
 }
 
 void FakeBoard::loop()

@@ -3,6 +3,8 @@
 // the slave path like a serial device; a responder decides what the board
 // answers to each frame.
 
+#include "link/ProtocolConversion.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -11,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = ByteVector;
 
 class PtyPair
 {
@@ -45,7 +47,7 @@ public:
     int count(uint8_t code) const;
     void closeLine() { pty.closeMaster(); }
 
-    static Bytes reply(uint8_t code, const Bytes &data);
+    static Bytes reply(uint8_t code, const Bytes &data) { return ProtocolConversion::BuildCommand(code, data); }
     static Bytes ack() { return {0xF3, 0x7F, 0x7F, 0xFC}; }
     static Bytes refusal() { return {0xF3, 0x15, 0x15, 0xFC}; }
     static Bytes status(uint8_t b1, uint8_t b2, uint8_t step) { return reply(0x70, {b1, b2, step}); }

@@ -11,13 +11,11 @@
 #include <QtTest>
 
 #include <memory>
+#include <numeric>
 
 namespace {
 
-ByteVector frame(uint8_t code, const ByteVector &payload = {})
-{
-    return ProtocolConversion::BuildCommand(code, payload);
-}
+ByteVector frame(uint8_t code, const ByteVector &payload = {}) { return ProtocolConversion::BuildCommand(code, payload); }
 
 const ByteVector Ack{0xF3, 0x7F, 0x7F, 0xFC};
 const ByteVector Refusal{0xF3, 0x15, 0x15, 0xFC};
@@ -28,19 +26,15 @@ ByteVector hexRecord(uint16_t address, uint8_t type, const ByteVector &data)
 {
     ByteVector r{uint8_t(data.size()), uint8_t(address >> 8), uint8_t(address & 0xFF), type};
     r.insert(r.end(), data.begin(), data.end());
-    uint8_t sum = 0;
-    for (uint8_t b : r)
-        sum = uint8_t(sum + b);
-    r.push_back(uint8_t(-sum));
+    r.push_back(uint8_t(-std::accumulate(r.begin(), r.end(), 0)));
     return r;
 }
 
-ByteVector loaderFrame(const ByteVector &record)
+ByteVector loaderFrame(ByteVector record)
 {
-    ByteVector f{0x0F, 0x0F};
-    f.insert(f.end(), record.begin(), record.end());
-    f.insert(f.end(), {0x04, 0x04, 0x00});
-    return f;
+    record.insert(record.begin(), {0x0F, 0x0F});
+    record.insert(record.end(), {0x04, 0x04, 0x00});
+    return record;
 }
 
 // A 14-bit value sent as two 7-bit bytes from `at`.

@@ -12,7 +12,6 @@ BoardSimProcess::BoardSimProcess()
 bool BoardSimProcess::start(const QStringList &extraArgs)
 {
     stop();
-    pending.clear();
     traffic.clear();
     QString exe = qEnvironmentVariable("FROSTPANEL_BOARDSIM");
     if (exe.isEmpty()) // tests land in <build>/tests, the simulator in <build>
@@ -33,20 +32,13 @@ bool BoardSimProcess::start(const QStringList &extraArgs)
 bool BoardSimProcess::readLine(QByteArray &line, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        pending += proc.readAllStandardOutput();
-        const int nl = pending.indexOf('\n');
-        if (nl >= 0) {
-            line = pending.left(nl);
-            pending.remove(0, nl + 1);
-            return true;
-        }
-        if (proc.state() == QProcess::NotRunning || deadline.hasExpired()) {
-            line = pending;
+    while (!proc.canReadLine()) {
+        if (proc.state() == QProcess::NotRunning || deadline.hasExpired())
             return false;
-        }
         proc.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 100)));
     }
+    line = proc.readLine().chopped(1);
+    return true;
 }
 
 QString BoardSimProcess::command(const QString &line, int timeoutMs)

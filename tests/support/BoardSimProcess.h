@@ -41,7 +41,6 @@ private:
     bool readLine(QByteArray &line, int timeoutMs);
 
     QProcess proc;
-    QByteArray pending;
     QString device;
     QStringList traffic;
 };

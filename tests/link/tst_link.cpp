@@ -1,0 +1,541 @@
+// The serial link: byte helpers, board frames and status decoding; the serial
+// port and the worker runner; and the link thread against a scripted board,
+// all on real pseudo-terminals.
+
+#include "link/ByteUtils.h"
+#include "link/LinkHooks.h"
+#include "link/Manager.h"
+#include "link/ProtocolConversion.h"
+#include "link/SerialCom.h"
+#include "link/SerialThreadComunication.h"
+#include "link/SharedState.h"
+#include "platform/log.h"
+#include "support_pty.h"
+#include "TempRoot.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <memory>
+#include <unistd.h>
+
+using B = ByteVector;
+
+namespace {
+
+const ByteVector Ack{0xF3, 0x7F, 0x7F, 0xFC};
+
+// A pty and the port on its slave side.
+struct Line
+{
+    explicit Line(int responseTenths = 10, int buffer = 200)
+        : port(pty.slavePath(), 9600, 10, responseTenths, buffer, buffer)
+    {
+        port.init();
+    }
+    bool put(const ByteVector &b) { return ::write(pty.masterFd(), b.data(), b.size()) == ssize_t(b.size()); }
+
+    PtyPair pty;
+    SerialCom port;
+};
+
+// A worker shaped like the real ones: it re-initialises on Init and counts.
+struct CountingWorker : Manager
+{
+    CountingWorker() : Manager(&CountingWorker::run, 1000)
+    {
+        usleep(20000); // a body started now would see this object half built
+        built = true;
+    }
+    ~CountingWorker() override
+    {
+        kill();
+        join();
+    }
+    static void *run(void *arg)
+    {
+        auto *self = static_cast<CountingWorker *>(arg);
+        for (Status s; (s = self->_status) != Exit; usleep(1000)) {
+            self->sawHalfBuilt = self->sawHalfBuilt || !self->built;
+            if (s == Init) {
+                ++self->inits;
+                self->_status = Working;
+            }
+        }
+        return nullptr;
+    }
+    std::atomic<int> inits{0};
+    std::atomic<bool> built{false};
+    std::atomic<bool> sawHalfBuilt{false};
+};
+
+void queue(std::initializer_list<uint8_t> codes)
+{
+    FifoLock lock;
+    for (uint8_t c : codes) {
+        serialFifo.push(ProtocolConversion::BuildCommand(c));
+        waitStateVar(c);
+    }
+}
+
+size_t queued()
+{
+    FifoLock lock;
+    return serialFifo.size();
+}
+
+// A board that answers everything sensibly.
+Bytes healthyAnswer(const Bytes &f)
+{
+    switch (f[1]) {
+    case 0x70: return FakeBoard::status(0x0B, 0x08, 0); // closed, gasket, ready, glass
+    case 0x71: return FakeBoard::reply(0x71, {60});
+    case 0x72: return FakeBoard::reply(0x72, {21});
+    case 0x73: return FakeBoard::reply(0x73, {7});
+    default: return FakeBoard::ack();
+    }
+}
+
+// The healthy board, but `code` is answered with `answer`.
+FakeBoard::Responder except(uint8_t code, const Bytes &answer)
+{
+    return [=](const Bytes &f) { return f[1] == code ? answer : healthyAnswer(f); };
+}
+
+} // namespace
+
+class TstLink : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempRoot> root;
+    std::unique_ptr<FakeBoard> board;
+    std::unique_ptr<SerialThreadComunication> link;
+
+    void startLink()
+    {
+        link = std::make_unique<SerialThreadComunication>(10000);
+        link->start();
+    }
+
+private slots:
+    void init()
+    {
+        platform::setLogSink([](const std::string &) {});
+        root = std::make_unique<TempRoot>();
+        board = std::make_unique<FakeBoard>();
+        QVERIFY(board->ok());
+        board->setResponder(healthyAnswer);
+        qputenv("FROSTPANEL_SERIAL", QByteArray::fromStdString(board->device()));
+        serialFifo = {};
+        resetStateVar();
+        ProtocolConversion::HandshakeResponse(FakeBoard::status(0, 0, 0)); // all flags down
+        serialComunicationError = 0;
+        firstResponseHandshakeRecieved = requestTreePosition = requestSensorState = false;
+        actualTreePosition = actualTemperature = actualAbsorption = 0;
+        LinkHooks::temperatureRead = nullptr;
+        LinkHooks::errorCodeRead = nullptr;
+        LinkHooks::storeMainsSetting = nullptr;
+    }
+
+    void cleanup()
+    {
+        link.reset();
+        board.reset();
+        root.reset();
+        platform::setLogSink(nullptr);
+        qunsetenv("FROSTPANEL_SERIAL");
+    }
+
+    void byteHelpersRespectBounds()
+    {
+        uint32_t pos = 1;
+        QCOMPARE(uint16FromByteArray(B{0x12, 0x34}, &pos), uint16_t(0)); // one byte left: nothing read
+        QCOMPARE(pos, 1u);
+        pos = 7; // beyond the end must not wrap around
+        QCOMPARE(uint32FromByteArray(B{0x12, 0x34}, &pos), 0u);
+        QCOMPARE(pos, 7u);
+        QCOMPARE(toByteArray(int(-2)), (B{0xFF, 0xFF, 0xFF, 0xFE}));
+        pos = 0;
+        QCOMPARE(int32FromByteArray(toByteArray(int(-2)), &pos), -2);
+
+        const B cut = toByteArray(std::string(300, 'x'));
+        QVERIFY(cut.size() == 256 && cut[0] == 255);
+        pos = 0;
+        QCOMPARE(stringFromByteArray(B{5, 'a', 'b'}, &pos), std::string());
+        QCOMPARE(pos, 1u); // only past the length byte
+        pos = 0;
+        const B two{2, 'h', 'i', 1, 'z'};
+        QCOMPARE(stringFromByteArray(two, &pos), std::string("hi"));
+        QCOMPARE(stringFromByteArray(two, &pos), std::string("z"));
+        QCOMPARE(pos, 5u);
+
+        QCOMPARE(ByteToOctectString(B{0x01, 0xAB}, 9), std::string("01ab")); // n past the end
+        B out;
+        OctectStringToByte(std::string("0FbB1"), &out); // odd tail ignored
+        QCOMPARE(out, (B{0x0F, 0xBB}));
+    }
+
+    void parsingReplies_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("packet");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("acknowledged");
+        QTest::newRow("leading noise") << QByteArray("\x00\xF3\x7F\x7F\xFC", 5) << QByteArray("\x7F\x7F") << 0 << true;
+        QTest::newRow("restart") << QByteArray("\xF3\x01\xF3\x7F\x7F\xFC\x99") << QByteArray("\x7F\x7F") << 0 << true;
+        QTest::newRow("end before start") << QByteArray("\xFC\xF3\x7F\x7F\xFC") << QByteArray("\x7F\x7F") << 0 << true;
+        QTest::newRow("no start") << QByteArray("\x7F\x7F\xFC") << QByteArray() << 4 << false;
+        QTest::newRow("no end") << QByteArray("\xF3\x7F\x7F") << QByteArray() << 4 << false;
+        QTest::newRow("refusal") << QByteArray("\xF3\x15\x15\xFC") << QByteArray("\x15\x15") << 0 << false;
+        QTest::newRow("bad checksum") << QByteArray("\xF3\x7F\x00\xFC", 4) << QByteArray("\x7F\x00", 2) << 2 << false;
+    }
+
+    void parsingReplies()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, packet);
+        QFETCH(int, error);
+        QFETCH(bool, acknowledged);
+        const B in(input.begin(), input.end());
+        QCOMPARE(ProtocolConversion::GetPacket(in), B(packet.begin(), packet.end()));
+        QCOMPARE(ProtocolConversion::CommandResponse(in), acknowledged);
+        QCOMPARE(int(ProtocolConversion::error_occured), error);
+    }
+
+    void framesAndRequestReplies()
+    {
+        QCOMPARE(ProtocolConversion::BuildCommand(112), (B{0xF3, 0x70, 0x70, 0xFC}));
+        QCOMPARE(ProtocolConversion::BuildCommand(21, {0x7F}), (B{0xF3, 0x15, 0x7F, 0x6A, 0xFC}));
+        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x71, 0x3C, 0x4D, 0xFC}), (B{0x71, 0x3C}));
+        QCOMPARE(int(ProtocolConversion::error_occured), 0);
+        // A wrong checksum is kept, and reported.
+        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x7F, 0x00, 0xFC}), (B{0x7F, 0x00}));
+        QCOMPARE(int(ProtocolConversion::error_occured), 2);
+        QVERIFY(ProtocolConversion::RequestResponse({0xF3, 0xFC}).empty());
+    }
+
+    void statusDecoding()
+    {
+        // Every second bit of each status byte, step 9.
+        const uint8_t b1 = 0x55, b2 = 0x2A, step = 9;
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, b1, b2, step, uint8_t(0x70 ^ b1 ^ b2 ^ step), 0xFC});
+        QVERIFY(machineCloseOk && !oringPresence && hardContent && !machineReady && millingOn && !fullGlass
+                && hardwareMachineError);
+        QVERIFY(!working && cutRelease_flag_a && !cutRelease_flag_b && glassPresence && !machineOpen45
+                && machineOpen && !glassBigPresence);
+        QCOMPARE(int(actualStep), 9);
+        QVERIFY(firstResponseHandshakeRecieved);
+
+        // Four packet bytes: the flags change, the checksum is not taken as the step.
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x08, 0x01, 0x79, 0xFC});
+        QVERIFY(machineReady && working && !machineOpen);
+        QCOMPARE(int(actualStep), 9);
+        // A corrupt reply changes nothing.
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x00, 0x00, 0x00, 0x71, 0xFC});
+        QVERIFY(machineReady && working);
+
+        // Two packet bytes carry no status: not decoded, not a first reply.
+        firstResponseHandshakeRecieved = false;
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x70, 0xFC});
+        QVERIFY(!firstResponseHandshakeRecieved);
+        // Three bytes before any other reply: only the missing-firmware bit.
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x02, 0x72, 0xFC});
+        QVERIFY(fwNotFound && machineReady && firstResponseHandshakeRecieved);
+        fwNotFound = false;
+        ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x02, 0x72, 0xFC});
+        QVERIFY(!fwNotFound); // afterwards ignored
+    }
+
+    void acknowledgementFlags()
+    {
+        // Residual steps have no flag to wait on; a failed custom cleaning is 255.
+        waitStateVar(117);
+        QVERIFY(checkWaitStateVar());
+        waitStateVar(17);
+        QVERIFY(!checkWaitStateVar());
+        setStateVar(17, false);
+        QCOMPARE(int(setCustomClean), 255);
+        QVERIFY(checkWaitStateVar());
+    }
+
+    void missingOrVanishedLineFailsQuietly()
+    {
+        SerialCom port("/nonexistent/tty", 9600, 10, 10, 200, 200);
+        ByteVector out{1, 2};
+        QVERIFY(!port.init() && !port.send_data(Ack) && port.receive(200, &out, 0xFC) == 0 && out.empty());
+        Line l;
+        l.pty.closeMaster();
+        QVERIFY(!l.port.send_data(Ack));
+    }
+
+    void terminatorEndsTheReadAtOnce()
+    {
+        Line l;
+        QVERIFY(l.port.isOpen());
+        QVERIFY(l.put(Ack));
+        QElapsedTimer t;
+        t.start();
+        ByteVector out;
+        QCOMPARE(l.port.receive(200, &out, 0xFC), 4);
+        QVERIFY2(t.elapsed() < 800, "must not wait for the time-out once the end marker is in");
+        QCOMPARE(out, Ack);
+
+        // A reply split over two chunks is put together.
+        std::thread late([&] {
+            l.put({0xF3, 0x7F});
+            usleep(150000);
+            l.put({0x7F, 0xFC});
+        });
+        QCOMPARE(l.port.receive(200, &out, 0xFC), 4);
+        late.join();
+        QCOMPARE(out, Ack);
+    }
+
+    void neverReadsPastTheBuffer()
+    {
+        Line l(1, 8);
+        QVERIFY(l.put(ByteVector(40, 0x11)));
+        usleep(50000);
+        ByteVector out;
+        QCOMPARE(l.port.receive(1000, &out), 8);
+        QCOMPARE(int(out.size()), 8);
+        QCOMPARE(l.port.receive(1000, &out, 0xFC), 8);
+    }
+
+    void longWritesArriveWhole()
+    {
+        // Far more than the pty holds: the writer must wait for room, not drop the tail.
+        Line l;
+        ByteVector big(200000);
+        for (size_t i = 0; i < big.size(); ++i)
+            big[i] = uint8_t(i * 7);
+        ByteVector got;
+        std::thread reader([&] {
+            uint8_t buf[1024];
+            ssize_t n;
+            while (got.size() < big.size() && (n = ::read(l.pty.masterFd(), buf, sizeof buf)) > 0) {
+                got.insert(got.end(), buf, buf + n);
+                usleep(200);
+            }
+        });
+        QVERIFY(l.port.send_data(big));
+        reader.join();
+        QVERIFY(got == big);
+    }
+
+    void steering()
+    {
+        CountingWorker w;
+        w.stop(); // not working: ignored
+        QCOMPARE(w.getStatus(), Manager::FirstWait);
+        w.start();
+        QTRY_VERIFY_WITH_TIMEOUT(w.getStatus() == Manager::Working, 3000);
+        QVERIFY(!w.sawHalfBuilt);
+        w.stop();
+        QCOMPARE(w.getStatus(), Manager::Idle);
+        w.start(); // re-initialises
+        QTRY_VERIFY_WITH_TIMEOUT(w.inits == 2 && w.getStatus() == Manager::Working, 3000);
+        w.kill();
+        w.start(); // Exit is final
+        QCOMPARE(w.getStatus(), Manager::Exit);
+    }
+
+    void killBeforeStartNeverRunsTheBody()
+    {
+        CountingWorker w;
+        w.kill();
+        w.join(); // returns: the thread ended by itself
+        QVERIFY(!w.sawHalfBuilt && w.inits == 0);
+    }
+
+    void pollsRotateThroughTelemetry()
+    {
+        std::atomic<int> handedOn{-1};
+        LinkHooks::temperatureRead = [&](uint8_t v) { handedOn = v; };
+        QElapsedTimer t;
+        t.start();
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(0x70) >= 7, 15000);
+        // A status poll about every 400 ms, the first one 400 ms in.
+        QVERIFY2(t.elapsed() >= 7 * 380 && t.elapsed() < 7 * 700, qPrintable(QString::number(t.elapsed())));
+        link.reset();
+
+        // After every status poll: nothing, temperature, absorption, in turn.
+        std::vector<uint8_t> codes, expected;
+        for (const Bytes &f : board->frames())
+            codes.push_back(f[1]);
+        for (size_t i = 0; expected.size() < codes.size(); ++i) {
+            expected.push_back(0x70);
+            if (i % 3)
+                expected.push_back(i % 3 == 1 ? 0x71 : 0x72);
+        }
+        expected.resize(codes.size());
+        QCOMPARE(codes, expected);
+        QVERIFY(machineReady && machineCloseOk && oringPresence && glassPresence && !machineOpen);
+        QVERIFY(actualTemperature == 60 && actualAbsorption == 21 && handedOn == 60);
+    }
+
+    void unansweredFrameIsTriedThreeTimesThenQueueCancelled()
+    {
+        board->setResponder(except(4, {}));
+        queue({4, 3, 10});
+        startLink();
+        QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), -1, 10000);
+        QVERIFY(startRunningFlag == -1 && cutReleaseCmdSend == -1);
+        QCOMPARE(board->count(4), 3);
+        QCOMPARE(board->count(3), 0);
+        QCOMPARE(queued(), size_t(0));
+
+        // The link carries on: the next frame goes through.
+        queue({3});
+        QTRY_COMPARE(int(startRunningFlag), 1);
+    }
+
+    void refusalCancelsEverythingQueued()
+    {
+        board->setResponder(except(1, FakeBoard::refusal()));
+        queue({1, 2, 3});
+        startLink();
+        QTRY_VERIFY(checkWaitStateVar());
+        QVERIFY(setMillingFlag == -1 && setEmulsionFlag == -1 && startRunningFlag == -1);
+        QCOMPARE(board->count(1), 1);
+        QCOMPARE(board->count(2) + board->count(3), 0);
+        QCOMPARE(queued(), size_t(0));
+    }
+
+    void corruptStatusReplyCountsAsContactButChangesNothing()
+    {
+        serialComunicationError = 5;
+        board->setResponder(except(0x70, {0xF3, 0x70, 0x7F, 0x7F, 0x00, 0x00, 0xFC}));
+        startLink();
+        QTRY_VERIFY(board->count(0x70) >= 2);
+        QCOMPARE(int(serialComunicationError), 0);
+        QVERIFY(!machineReady && !working && !machineOpen && !firstResponseHandshakeRecieved);
+    }
+
+    void deadBoardIsCountedAndComesBack()
+    {
+        std::atomic<bool> alive{false};
+        board->setResponder([&](const Bytes &f) { return alive ? healthyAnswer(f) : Bytes(); });
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(serialComunicationError >= 3, 15000);
+        QVERIFY(!machineReady);
+        const uint32_t before = serialComunicationError;
+        QTRY_VERIFY(serialComunicationError > before);
+        alive = true;
+        QTRY_VERIFY(serialComunicationError == 0 && machineReady);
+    }
+
+    void lingeringRepliesDoNotShiftLaterExchanges()
+    {
+        // Each status reply is followed by a stray acknowledgement; read out of
+        // step, it would be taken for the next exchange's answer.
+        board->setResponder([](const Bytes &f) {
+            Bytes r = f[1] == 3 ? FakeBoard::refusal() : healthyAnswer(f);
+            if (f[1] == 0x70)
+                r.insert(r.end(), {0xF3, 0x7F, 0x7F, 0xFC});
+            return r;
+        });
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(actualTemperature == 60 && actualAbsorption == 21, 10000);
+        queue({3});
+        QTRY_COMPARE(int(startRunningFlag), -1);
+        QCOMPARE(int(actualTemperature), 60);
+    }
+
+    void tornReplyIsRetried()
+    {
+        std::atomic<int> attempts{0};
+        board->setResponder([&](const Bytes &f) {
+            return f[1] == 4 && attempts++ == 0 ? Bytes{0xF3, 0x7F} : healthyAnswer(f);
+        });
+        queue({4});
+        startLink();
+        QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), 1, 6000);
+        QCOMPARE(board->count(4), 2);
+    }
+
+    void sendFailureReopensThePort()
+    {
+        const QString linkPath = root->path("/dev/board");
+        QVERIFY(QFile::link(QString::fromStdString(board->device()), linkPath));
+        qputenv("FROSTPANEL_SERIAL", linkPath.toLocal8Bit());
+        startLink();
+        QTRY_VERIFY(board->count(0x70) >= 1);
+
+        // The line goes away; a second board appears behind the same path.
+        FakeBoard second;
+        second.setResponder(healthyAnswer);
+        board->closeLine();
+        QFile::remove(linkPath);
+        QVERIFY(QFile::link(QString::fromStdString(second.device()), linkPath));
+        queue({4});
+        QTRY_COMPARE(int(stopRunningFlag), -1); // the frame that could not be sent
+        QTRY_VERIFY(second.count(0x70) >= 2);
+        queue({4});
+        QTRY_COMPARE(int(stopRunningFlag), 1);
+        link.reset();
+    }
+
+    void versionReplyIsDecodedAndStored()
+    {
+        int stored = 0;
+        LinkHooks::storeMainsSetting = [&] { ++stored; };
+        board->setResponder(except(118, FakeBoard::reply(0x76, {0x51, 0x04, 0x05})));
+        queue({118});
+        startLink();
+        QTRY_COMPARE(root->readFile("/home/root/version"), QByteArray("SW: 1.01.01 - FW: 2.00.05 - 110V50Hz"));
+        QCOMPARE(stored, 1);
+
+        // 230 V, 60 Hz, version 0x1AB.
+        board->setResponder(except(118, FakeBoard::reply(0x76, {0x60, 0x03, 0x2B})));
+        queue({118});
+        QTRY_VERIFY(root->readFile("/home/root/version").endsWith("1.10.11 - 230V 60Hz"));
+
+        // A reply too short for a version leaves it as it was.
+        board->setResponder(except(118, FakeBoard::reply(0x76, {0x51})));
+        queue({118});
+        QTRY_VERIFY(queued() == 0);
+        QCOMPARE(QString::fromStdString(fwVersion), QStringLiteral("1.10.11"));
+        QCOMPARE(QString::fromStdString(fwFrequency), QStringLiteral("230V 60Hz"));
+    }
+
+    void requestRepliesFillTheirResults()
+    {
+        std::atomic<int> positionReplies{0}, errorCode{0};
+        std::atomic<uint8_t> low{0x1E};
+        std::atomic<bool> bladeEmpty{false};
+        LinkHooks::errorCodeRead = [&](uint8_t c) { errorCode = c; };
+        board->setResponder([&](const Bytes &f) {
+            switch (f[1]) {
+            case 0x70: return FakeBoard::status(0x4B, 0x08, 0); // the error bit set
+            case 116: return FakeBoard::reply(0x74, bladeEmpty ? Bytes() : Bytes{0x03});
+            case 117: return FakeBoard::reply(0x75, {0x02, 0x05});
+            case 119: return FakeBoard::reply(0x77, {0x01, 0x02});
+            case 120: // two replies: the top bits, then the value
+                return FakeBoard::reply(0x78, positionReplies++ % 2 == 0 ? Bytes{0x00, 0x00} : Bytes{0x06, low});
+            default: return healthyAnswer(f);
+            }
+        });
+        requestTreePosition = requestSensorState = true;
+        queue({116, 117, 48});
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(actualTreePosition == 399 && actualSensorState == 0x0102 && errorCode == 7, 8000);
+        QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && retrivedResidualStep == 2 * 128 + 5);
+        // No loader yet: the firmware update is answered as not started.
+        QVERIFY(startUpdateFirmware == -1 && board->count(48) == 0);
+
+        low = 0x20; // 800 / 2 = 400: out of range, kept at 399
+        const int seen = board->count(120);
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(120) >= seen + 4, 8000);
+        QCOMPARE(int(actualTreePosition), 399);
+        // A blade-state reply without data is a failed request.
+        bladeEmpty = true;
+        queue({116});
+        QTRY_COMPARE(int(getBladeMountState), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstLink)
+#include "tst_link.moc"
