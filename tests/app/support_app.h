@@ -1,7 +1,6 @@
 #pragma once
 // What the screen tests share: the usual headers, acting on a modal dialog
-// from inside its event loop, finding shown windows, the command queue and
-// local times.
+// from inside its event loop, finding shown windows and the command queue.
 
 #include "TempRoot.h"
 #include "app/AppState.h"
@@ -18,7 +17,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -67,17 +65,4 @@ inline std::vector<ByteVector> takeQueue()
     for (; !serialFifo.empty(); serialFifo.pop())
         frames.push_back(serialFifo.front());
     return frames;
-}
-
-inline int64_t localTime(int year, int month, int day, int hour, int minute, int second)
-{
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&t));
 }

@@ -110,7 +110,7 @@ private slots:
         TempRoot root;
         QVERIFY(!writeToTxtFile("x", "/mnt/usb-memory/none/log_", ".txt", false));
         QVERIFY(root.mkpath("/mnt/usb-memory"));
-        platform::setFixedNow(localTime(2024, 5, 6, 7, 8, 9));
+        platform::setFixedNow(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)).toSecsSinceEpoch());
         QVERIFY(writeToTxtFile("start;P1", "/mnt/usb-memory/work_log_", ".txt", false));
         platform::advanceFixedNow(61);
         QVERIFY(writeToTxtFile("end;P1", "/mnt/usb-memory/work_log_", ".txt", false));

@@ -1,20 +1,15 @@
 // Language switching and fonts: the font chosen per language name, the
 // language table, the embedded fonts, switching the whole program's language
-// with the screens that are open, and the settings screens as the operator
-// sees them in English and Italian: nothing off the display, no text cut.
+// with the screens that are open, and long language names.
 
 #include "support_settings.h"
 
-#include "app/Dialog.h"
 #include "app/Utils.h"
 #include "data/UserSettings.h"
-#include "settings/DisplayKeyboard.h"
 #include "settings/LanguageList.h"
 #include "settings/SettingsResources.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
-
-#include <QAbstractButton>
 
 namespace {
 
@@ -23,29 +18,6 @@ struct LanguageChangeCounter : QWidget {
     void changeEvent(QEvent *e) override { count += e->type() == QEvent::LanguageChange; }
 };
 
-// Shows the screen; fails on a widget off the 480 x 272 display or a text that
-// does not fit its widget (rolling texts turn instead).
-void check(QWidget *screen)
-{
-    screen->show();
-    QVERIFY(QTest::qWaitForWindowExposed(screen));
-    RollingLock lock;
-    for (QWidget *w : screen->findChildren<QWidget *>()) {
-        auto *b = qobject_cast<QAbstractButton *>(w);
-        auto *l = qobject_cast<QLabel *>(w);
-        if (!w->isVisibleTo(screen) || (!b && !l) || (l && !l->pixmap(Qt::ReturnByValue).isNull())
-            || (l && std::count(listRollingObject.begin(), listRollingObject.end(), l))
-            || (b && std::count(listRollingObjectButton.begin(), listRollingObjectButton.end(), b)))
-            continue;
-        QVERIFY2(QRect(0, 0, 480, 272).contains(QRect(w->mapTo(screen, QPoint()), w->size())), qPrintable(w->objectName()));
-        const QString text = b ? b->text().replace("&&", "&") : l->text();
-        const int flags = l && l->wordWrap() ? int(l->alignment()) | Qt::TextWordWrap : 0;
-        const QRect need = QFontMetrics(w->font()).boundingRect(QRect(0, 0, w->width() - 4, 10000), flags, text);
-        QVERIFY2(b ? need.width() <= w->width() - 8 : need.width() <= w->width() && need.height() <= w->height(),
-                 qPrintable(w->objectName() + ": " + text));
-    }
-}
-
 } // namespace
 
 class TestTranslator : public QObject
@@ -53,11 +25,7 @@ class TestTranslator : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        initSettingsResources();
-        syscmd::setSyncRunner([] {});
-    }
+    void initTestCase() { initSettingsResources(); }
     void cleanup()
     {
         transLanguage.LoadLanguage(QStringLiteral("no_language_at_all"));
@@ -154,48 +122,6 @@ private slots:
         QTRY_VERIFY(w.count > after);
     }
 
-    void screens_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("english") << "inglese_en";
-        QTest::newRow("italian") << "italiano_it";
-    }
-    void screens()
-    {
-        QFETCH(QString, language);
-        TempRoot root;
-        QVERIFY(installBuiltLanguages(root) && transLanguage.LoadInfoLang());
-        transLanguage.LoadAllFontDataBase();
-        QVERIFY(transLanguage.LoadLanguage(language));
-        {
-            settings.setHz(QStringLiteral("50"));
-            QPointer<mainline> m = new mainline;
-            check(m);
-            // Confirmed: the panel stays up while the board takes the command.
-            m->findChild<QPushButton *>("confirm")->click();
-            check(m->findChild<Dialog *>());
-            QTRY_VERIFY(m.isNull());
-            FifoLock lock;
-            serialFifo = {};
-        }
-        LanguageList l(nullptr, false);
-        check(&l);
-        DisplayKeyboard k;
-        k.setPromptList({"Margherita", "Marinara"});
-        k.setText(QStringLiteral("Mar"));
-        for (int i = 0; i < k.keys().size(); ++i)
-            if (k.keyCharacter(i) == QLatin1String("g"))
-                k.keys().at(i)->click();
-        QCOMPARE(k.suggestion(), QStringLiteral("Margherita"));
-        const char *layouts[][2] = {{"letters", "key_delete_2"}, {"capitals", "key_second_function"},
-                                    {"symbols", "key_second_function"}, {"symbols2", nullptr}};
-        for (auto &[name, next] : layouts) {
-            check(&k);
-            if (next)
-                k.findChild<QPushButton *>(next)->click();
-        }
-    }
-
     void longLanguageNamesShrinkInsteadOfBeingCut()
     {
         TempRoot root;
@@ -206,7 +132,7 @@ private slots:
                                ">lussemburghese_lb\n>>Lëtzebuergesch Sprooch an Dialekter\n"));
         QVERIFY(transLanguage.LoadInfoLang());
         LanguageList l;
-        check(&l);
+        l.show();
         // The longest name is too long even at the smallest size: it rolls.
         QPushButton *longest = l.languageButton(2);
         QCOMPARE(longest->font().pointSize(), 11);

@@ -4,7 +4,6 @@
 #include "link/SerialThreadComunication.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QTest>
 
 bool LinkedBoard::start()
@@ -53,11 +52,6 @@ bool clickKey(QWidget *w, const QString &text)
     for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
         if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
             b->click();
-            return true;
-        }
-    for (QLabel *l : w->findChildren<QLabel *>())
-        if (l->isVisible() && l->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
-            QTest::mouseClick(l, Qt::LeftButton);
             return true;
         }
     return false;

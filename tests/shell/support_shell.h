@@ -35,7 +35,7 @@ void closeErrors();
 // A touch at `pos` of the window `top`, delivered to the widget found there.
 void touchAt(QWidget *top, const QPoint &pos);
 
-// Clicks the visible key with this text inside `w` (buttons, or labels that react to a touch).
+// Clicks the visible key with this text inside `w`.
 bool clickKey(QWidget *w, const QString &text);
 
 // The shell tests run inside the program's own application object.

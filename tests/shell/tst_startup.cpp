@@ -146,18 +146,17 @@ private slots:
         // 0x70 up) is the mains frequency with 60 Hz -> 6.
         QString firstCommand;
         qint64 arrivedAfter = -1;
-        for (int i = 0; i < 300 && firstCommand.isEmpty(); ++i) {
+        auto seen = [&] {
             for (const QString &line : board.takeTraffic()) {
-                const QByteArray frame = QByteArray::fromHex(line.mid(3).remove(' ').toLatin1());
-                if (line.startsWith("rx ") && frame.size() >= 2 && uint8_t(frame[1]) < 0x70) {
+                const QByteArray frame = QByteArray::fromHex(line.mid(3).toLatin1());
+                if (firstCommand.isEmpty() && line.startsWith("rx ") && frame.size() >= 2 && uint8_t(frame[1]) < 0x70) {
                     firstCommand = frame.toHex().toUpper();
                     arrivedAfter = sinceStart.elapsed();
-                    break;
                 }
             }
-            if (firstCommand.isEmpty())
-                QTest::qWait(10);
-        }
+            return !firstCommand.isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(seen(), 3000);
         QVERIFY2(firstCommand.startsWith("F31606"), qPrintable(firstCommand));
         QVERIFY2(arrivedAfter >= 3000 && arrivedAfter < 4500, qPrintable(QString::number(arrivedAfter)));
 
