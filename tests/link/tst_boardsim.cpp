@@ -174,13 +174,10 @@ private slots:
         SIM_OK("speed 10"); // 100 ms a step
         QCOMPARE(exchange(frame(BoardCmd::Start)), Refusal); // no program loaded
         // 4 milling steps, 2 emulsion steps repeated twice: steps 0 to 8.
-        ByteVector milling{2}, emulsion{0};
-        for (int i = 0; i < 7; ++i) {
-            milling.insert(milling.end(), {uint8_t(i < 4 ? 3 : 0), uint8_t(i < 4 ? 2 : 1)});
-            const ByteVector step = i < 2 ? ByteVector{0, 3, 5, 15, 10} : ByteVector{127, 1, 0, 0, 0};
-            emulsion.insert(emulsion.end(), step.begin(), step.end());
-        }
-        emulsion.insert(emulsion.end(), {127, 0, 0, 0, 0});
+        const ByteVector milling{2, 3, 2, 3, 2, 3, 2, 3, 2, 0, 1, 0, 1, 0, 1};
+        ByteVector emulsion{0, 0, 3, 5, 15, 10, 0, 3, 5, 15, 10};
+        for (int i = 0; i < 6; ++i) // five steps off, then the closing one
+            emulsion.insert(emulsion.end(), {127, uint8_t(i < 5), 0, 0, 0});
         QCOMPARE(exchange(frame(BoardCmd::Milling, milling)), Ack);
         QCOMPARE(exchange(frame(BoardCmd::Emulsion, emulsion)), Ack);
         QCOMPARE(exchange(frame(BoardCmd::EmulsionRepetition, {1})), Ack);

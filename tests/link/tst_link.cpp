@@ -149,27 +149,21 @@ private slots:
 
     void byteHelpersRespectBounds()
     {
-        uint32_t pos = 1;
-        QCOMPARE(uint16FromByteArray(B{0x12, 0x34}, &pos), uint16_t(0)); // one byte left: nothing read
-        QCOMPARE(pos, 1u);
+        uint32_t pos = 1; // one byte left: nothing read
+        QVERIFY(uint16FromByteArray(B{0x12, 0x34}, &pos) == 0 && pos == 1);
         pos = 7; // beyond the end must not wrap around
-        QCOMPARE(uint32FromByteArray(B{0x12, 0x34}, &pos), 0u);
-        QCOMPARE(pos, 7u);
+        QVERIFY(uint32FromByteArray(B{0x12, 0x34}, &pos) == 0 && pos == 7);
         QCOMPARE(toByteArray(int(-2)), (B{0xFF, 0xFF, 0xFF, 0xFE}));
         pos = 0;
         QCOMPARE(int32FromByteArray(toByteArray(int(-2)), &pos), -2);
-
         const B cut = toByteArray(std::string(300, 'x'));
         QVERIFY(cut.size() == 256 && cut[0] == 255);
-        pos = 0;
-        QCOMPARE(stringFromByteArray(B{5, 'a', 'b'}, &pos), std::string());
-        QCOMPARE(pos, 1u); // only past the length byte
+        pos = 0; // a length past the end: only the length byte is used up
+        QVERIFY(stringFromByteArray(B{5, 'a', 'b'}, &pos).empty() && pos == 1);
         pos = 0;
         const B two{2, 'h', 'i', 1, 'z'};
         QCOMPARE(stringFromByteArray(two, &pos), std::string("hi"));
-        QCOMPARE(stringFromByteArray(two, &pos), std::string("z"));
-        QCOMPARE(pos, 5u);
-
+        QVERIFY(stringFromByteArray(two, &pos) == "z" && pos == 5);
         QCOMPARE(ByteToOctectString(B{0x01, 0xAB}, 9), std::string("01ab")); // n past the end
         B out;
         OctectStringToByte(std::string("0FbB1"), &out); // odd tail ignored
@@ -224,13 +218,11 @@ private slots:
                 && hardwareMachineError);
         QVERIFY(!working && cutRelease_flag_a && !cutRelease_flag_b && glassPresence && !machineOpen45
                 && machineOpen && !glassBigPresence);
-        QCOMPARE(int(actualStep), 9);
-        QVERIFY(firstResponseHandshakeRecieved);
+        QVERIFY(actualStep == 9 && firstResponseHandshakeRecieved);
 
         // Four packet bytes: the flags change, the checksum is not taken as the step.
         ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x08, 0x01, 0x79, 0xFC});
-        QVERIFY(machineReady && working && !machineOpen);
-        QCOMPARE(int(actualStep), 9);
+        QVERIFY(machineReady && working && !machineOpen && actualStep == 9);
         // A corrupt reply changes nothing.
         ProtocolConversion::HandshakeResponse({0xF3, 0x70, 0x00, 0x00, 0x00, 0x71, 0xFC});
         QVERIFY(machineReady && working);
@@ -272,7 +264,6 @@ private slots:
     void terminatorEndsTheReadAtOnce()
     {
         Line l;
-        QVERIFY(l.port.isOpen());
         QVERIFY(l.put(Ack));
         QElapsedTimer t;
         t.start();
@@ -361,17 +352,11 @@ private slots:
         QVERIFY2(t.elapsed() >= 7 * 380 && t.elapsed() < 7 * 700, qPrintable(QString::number(t.elapsed())));
         link.reset();
 
-        // After every status poll: nothing, temperature, absorption, in turn.
-        std::vector<uint8_t> codes, expected;
+        // After every status poll (S): nothing, temperature (T), absorption (A), in turn.
+        QString order;
         for (const Bytes &f : board->frames())
-            codes.push_back(f[1]);
-        for (size_t i = 0; expected.size() < codes.size(); ++i) {
-            expected.push_back(0x70);
-            if (i % 3)
-                expected.push_back(i % 3 == 1 ? 0x71 : 0x72);
-        }
-        expected.resize(codes.size());
-        QCOMPARE(codes, expected);
+            order += QChar(f[1] == 0x70 ? 'S' : f[1] == 0x71 ? 'T' : f[1] == 0x72 ? 'A' : '?');
+        QVERIFY2(QString("SSTSASSTSASSTSASSTSA").startsWith(order) && order.count('S') >= 7, qPrintable(order));
         QVERIFY(machineReady && machineCloseOk && oringPresence && glassPresence && !machineOpen);
         QVERIFY(actualTemperature == 60 && actualAbsorption == 21 && handedOn == 60);
     }
@@ -497,8 +482,7 @@ private slots:
         board->setResponder(except(118, FakeBoard::reply(0x76, {0x51})));
         queue({118});
         QTRY_VERIFY(queued() == 0);
-        QCOMPARE(QString::fromStdString(fwVersion), QStringLiteral("1.10.11"));
-        QCOMPARE(QString::fromStdString(fwFrequency), QStringLiteral("230V 60Hz"));
+        QVERIFY(fwVersion.get() == "1.10.11" && fwFrequency.get() == "230V 60Hz");
     }
 
     void requestRepliesFillTheirResults()

@@ -86,8 +86,7 @@ private slots:
         tick();
         QCOMPARE(tool({"recipe", "update", "milling", "10000", "Fragolina"}).code, 0);
         const QJsonObject recipe = tool({"recipe", "get", "milling", "10000"}).json();
-        QCOMPARE(recipe["name"].toString(), QStringLiteral("Fragolina"));
-        QCOMPARE(recipe["minStock"].toInt(), 12); // kept
+        QVERIFY(recipe["name"].toString() == "Fragolina" && recipe["minStock"].toInt() == 12); // the stock kept
         QCOMPARE(recipe["ingredients"].toArray()[0].toObject()["name"].toString(), QStringLiteral("Fragole"));
         QCOMPARE(recipe["updated"].toInt(), int(now));
         QVERIFY(tool({"recipes", "changed", "0"}).out.startsWith("milling\t10000\t" + QString::number(now)));
@@ -103,8 +102,7 @@ private slots:
         tick();
         QCOMPARE(tool({"beaker", "create", "XY.000777", "2", "+7d", "whipping", "10000"}).code, 0);
         const QJsonObject b = tool({"beaker", "get", "XY.000777"}).json();
-        QCOMPARE(b["portionsLeft"].toInt(), 65);
-        QCOMPARE(b["recipeFunction"].toString(), QStringLiteral("whipping"));
+        QVERIFY(b["portionsLeft"].toInt() == 65 && b["recipeFunction"].toString() == "whipping");
         tick();
         QCOMPARE(tool({"beaker", "update", "XY.000777", "+8d", "whipping", "10000"}).code, 0);
         const int extra = tool({"beaker", "get", "XY.000777"}).json()["deadline"].toInt() - b["deadline"].toInt();
@@ -112,8 +110,7 @@ private slots:
         QVERIFY(tool({"beakers", "changed"}).out.startsWith("XY.000777\t" + QString::number(now)));
 
         QTemporaryDir dir;
-        const Run r = tool({"export", dir.path()});
-        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(tool({"export", dir.path()}).code, 0);
         auto json = [&](const QString &name) {
             QFile f(dir.filePath(name));
             return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();

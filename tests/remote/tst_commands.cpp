@@ -280,9 +280,6 @@ private slots:
         tick();
         const ByteVector updated = ask(Req(0x05).text("EF.000123").text("1").u32(now + 5000).u32(10000).byte(1).u32(now - 1));
         QCOMPARE(head(updated, okNow(0x05)), okNow(0x05));
-        Ans read(ask(Req(0x82).text("EF.000123")));
-        read.pos += 10 + 2 + 4;
-        QCOMPARE(read.u32(), now + 5000);
         const uint32_t seen = now;
         create("EF.000007");
         // Changed since, newest first.

@@ -138,8 +138,7 @@ private slots:
         a.append(big + good);
         ByteVector f;
         QCOMPARE(a.next(&f), FrameAssembler::Overflow);
-        QCOMPARE(a.next(&f), FrameAssembler::Frame);
-        QCOMPARE(f, good);
+        QVERIFY(a.next(&f) == FrameAssembler::Frame && f == good);
         QCOMPARE(a.next(&f), FrameAssembler::Incomplete);
     }
 
@@ -217,13 +216,10 @@ private slots:
     void secondClientWaitsForTheFirst()
     {
         auto first = server->client();
-        QVERIFY(first->sendRaw(frame(kPing)));
-        QCOMPARE(next(*first), kPingAnswer);
-
-        auto second = server->client(400);
-        QVERIFY(second->sendRaw(frame(kPing)));
         ByteVector a;
-        QCOMPARE(second->receive(&a), RemoteClient::Timeout);
+        QCOMPARE(first->request(kPing, &a), RemoteClient::Ok);
+        auto second = server->client(400);
+        QCOMPARE(second->request(kPing, &a), RemoteClient::Timeout);
         first->close();
         RemoteClient::Outcome o = RemoteClient::Timeout;
         for (int i = 0; i < 10 && o == RemoteClient::Timeout; ++i)
@@ -246,11 +242,8 @@ private slots:
     void discoveryAnswersEverySender()
     {
         QVERIFY(server->startUdp());
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        to.sin_port = htons(server->udpPort);
-        // An empty datagram and one larger than the receive buffer, from two senders.
+        sockaddr_in to{AF_INET, htons(server->udpPort), {htonl(INADDR_LOOPBACK)}, {}};
+        // An empty datagram and one larger than the receive buffer, from two senders at once.
         std::vector<int> fds;
         for (const std::string &probe : {std::string(), std::string(1500, 'q')}) {
             fds.push_back(::socket(AF_INET, SOCK_DGRAM, 0));
