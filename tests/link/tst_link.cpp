@@ -10,18 +10,141 @@
 #include "link/SerialThreadComunication.h"
 #include "link/SharedState.h"
 #include "platform/log.h"
-#include "support_pty.h"
 #include "TempRoot.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 using B = ByteVector;
+using Bytes = ByteVector;
 
 namespace {
+
+// A pseudo-terminal: the code under test opens its slave side like a serial device.
+class PtyPair
+{
+public:
+    PtyPair()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+            closeMaster();
+            return;
+        }
+        path = ptsname(master);
+        // Holding the slave open keeps the master usable while the code under
+        // test closes and re-opens its side.
+        keepSlave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios t{};
+        if (keepSlave >= 0 && tcgetattr(keepSlave, &t) == 0) {
+            cfmakeraw(&t);
+            tcsetattr(keepSlave, TCSANOW, &t);
+        }
+    }
+    ~PtyPair() { closeMaster(); }
+    const std::string &slavePath() const { return path; }
+    int masterFd() const { return master; }
+    // The slave side then sees a hang-up.
+    void closeMaster()
+    {
+        for (int fd : {keepSlave, master})
+            if (fd >= 0)
+                ::close(fd);
+        keepSlave = master = -1;
+    }
+
+private:
+    int master = -1, keepSlave = -1;
+    std::string path;
+};
+
+// A scripted board on a pty: the responder gives the bytes to answer each
+// frame with (none: stay silent).
+class FakeBoard
+{
+public:
+    using Responder = std::function<Bytes(const Bytes &frame)>;
+
+    FakeBoard() : worker([this] { loop(); }) {}
+    ~FakeBoard()
+    {
+        stopping = true;
+        worker.join();
+    }
+    std::string device() const { return pty.slavePath(); }
+    void setResponder(Responder r)
+    {
+        std::lock_guard<std::mutex> l(m);
+        responder = std::move(r);
+    }
+    std::vector<Bytes> frames() const
+    {
+        std::lock_guard<std::mutex> l(m);
+        return received;
+    }
+    int count(uint8_t code) const
+    {
+        const auto all = frames();
+        return int(std::count_if(all.begin(), all.end(), [&](const Bytes &f) { return f[1] == code; }));
+    }
+    void closeLine() { pty.closeMaster(); }
+
+    static Bytes reply(uint8_t code, const Bytes &data) { return ProtocolConversion::BuildCommand(code, data); }
+    static Bytes ack() { return {0xF3, 0x7F, 0x7F, 0xFC}; }
+    static Bytes refusal() { return {0xF3, 0x15, 0x15, 0xFC}; }
+    static Bytes status(uint8_t b1, uint8_t b2, uint8_t step) { return reply(0x70, {b1, b2, step}); }
+
+private:
+    void loop()
+    {
+        Bytes pending;
+        uint8_t buf[512];
+        ssize_t n;
+        while (!stopping) {
+            const int fd = pty.masterFd(); // -1 once the line is closed: poll only waits
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN) || (n = ::read(fd, buf, sizeof buf)) <= 0)
+                continue;
+            pending.insert(pending.end(), buf, buf + n);
+            // Cut complete frames F3 .. FC out of the stream.
+            for (;;) {
+                pending.erase(pending.begin(), std::find(pending.begin(), pending.end(), 0xF3));
+                const auto end = std::find(pending.begin(), pending.end(), 0xFC);
+                if (end == pending.end())
+                    break;
+                const Bytes frame(pending.begin(), end + 1);
+                pending.erase(pending.begin(), end + 1);
+                Responder r;
+                {
+                    std::lock_guard<std::mutex> l(m);
+                    received.push_back(frame);
+                    r = responder;
+                }
+                const Bytes answer = r ? r(frame) : Bytes();
+                if (!answer.empty())
+                    (void)!::write(fd, answer.data(), answer.size());
+            }
+        }
+    }
+
+    PtyPair pty;
+    mutable std::mutex m;
+    Responder responder;
+    std::vector<Bytes> received;
+    std::atomic<bool> stopping{false};
+    std::thread worker;
+};
 
 const ByteVector Ack{0xF3, 0x7F, 0x7F, 0xFC};
 
@@ -124,7 +247,6 @@ private slots:
         platform::setLogSink([](const std::string &) {});
         root = std::make_unique<TempRoot>();
         board = std::make_unique<FakeBoard>();
-        QVERIFY(board->ok());
         board->setResponder(healthyAnswer);
         qputenv("FROSTPANEL_SERIAL", QByteArray::fromStdString(board->device()));
         serialFifo = {};
