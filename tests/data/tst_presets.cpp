@@ -231,14 +231,19 @@ private slots:
         QCOMPARE(int(checkDangerousSetting(1, FUNCTION_FROSTIZING)), 255);
     }
 
-    // A preset whose stored file is missing is rebuilt from its CSV file
-    // through the hook the work programs call.
-    void missingStoredCuttingPresetRebuildsFromCsv()
+    // A preset whose stored file is missing is rebuilt from its function's
+    // CSV file through the hook the work programs call; other names are not.
+    void missingStoredPresetRebuildsFromCsv()
     {
-        initCuttingDefaultSettings();
         cutting_hard->setPortionDimension(12);
+        whipping_hard->setPortionDimension(12);
+        WorkSettings other;
+        other.filename = "10";
+        QVERIFY(!other.Load());
+        QCOMPARE(int(cutting_hard->getPortionDimension()), 12);
         QVERIFY(!cutting_medium->Load());
         QCOMPARE(saved(cutting_hard), hexBytes(CW_HARD));
+        QCOMPARE(int(whipping_hard->getPortionDimension()), 12);
     }
 
     // Without CSV files every preset goes back to its compiled-in default.

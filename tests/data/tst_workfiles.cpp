@@ -76,9 +76,6 @@ private slots:
     void cleanup()
     {
         platform::clearFixedNow();
-        DataHooks::initMillingDefaultSettings = nullptr;
-        DataHooks::initCuttingDefaultSettings = nullptr;
-        DataHooks::initWhippingDefaultSettings = nullptr;
         DataHooks::glassLastUpdate = nullptr;
         replaceRecipeLists(false);
         root.reset();
@@ -111,7 +108,6 @@ private slots:
         WorkSettings p = program("", "p59");
         p.minStockQty = 7;
         QVERIFY(p.Load());
-        QCOMPARE(int(p.getEmulsionSteps(1).ImmersionSpeed), 2);
         QCOMPARE(int(p.getEmulsionSteps(1).PressionIntensity), 10);
         QCOMPARE(p.getEnabledEmulsionSteps(), 3);
         QCOMPARE(int(p.minStockQty), 7);
@@ -222,17 +218,6 @@ private slots:
         back.ingredientList = QStringList{"stale"};
         QVERIFY(back.Load());
         QVERIFY(back.ingredientList.isEmpty());
-    }
-
-    void missingPresetFilesFallBackToTheirCsv()
-    {
-        QStringList calls;
-        DataHooks::initMillingDefaultSettings = [&calls] { calls << "milling"; };
-        DataHooks::initCuttingDefaultSettings = [&calls] { calls << "cutting"; };
-        DataHooks::initWhippingDefaultSettings = [&calls] { calls << "whipping"; };
-        for (const char *name : {"cutting_soft", "milling_soft", "milling", "whipping", "whipping_hard", "10"})
-            QVERIFY(!program("", name).Load());
-        QCOMPARE(calls, (QStringList{"cutting", "milling", "whipping"}));
     }
 
     void guestProgram()

@@ -1,10 +1,9 @@
 #pragma once
-// Shared helpers of the work program tests: hand-written byte strings, the
-// speed table the estimates are checked against, fresh recipe lists.
+// Shared helpers of the data tests: hand-written byte strings, fresh recipe
+// lists, messages for the operator.
 
 #include "data/DataState.h"
 #include "data/RecipeElementList.h"
-#include "data/Tables.h"
 #include "link/ByteUtils.h"
 #include "platform/report.h"
 
@@ -26,13 +25,6 @@ inline ByteVector hexVector(const char *text)
 inline QByteArray toQByteArray(const ByteVector &v)
 {
     return QByteArray(reinterpret_cast<const char *>(v.data()), static_cast<int>(v.size()));
-}
-
-// The machine's descent speeds per immersion index.
-inline void loadImmersionSpeeds()
-{
-    const double speeds[IMMERSION_SPEED_TABLE_SIZE] = {0.0, 0.51, 0.56, 0.8, 1.0, 1.6, 2.0, 4.35, 5.65};
-    std::copy(speeds, speeds + IMMERSION_SPEED_TABLE_SIZE, immersionSpeedTable);
 }
 
 // Fresh, empty process-wide recipe lists for one test (none with `fresh` false).
