@@ -10,6 +10,15 @@
 
 #include "TempRoot.h"
 
+#include "data/DataState.h"
+#include "data/GlassElementsList.h"
+#include "data/WorkSettings.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,8 +26,23 @@
 namespace remotetest {
 
 // A port nobody listens on right now.
-uint16_t freePort(bool udp);
-bool waitUntil(const std::function<bool()> &pred, int ms = 3000);
+inline uint16_t freePort(bool udp)
+{
+    const int fd = ::socket(AF_INET, udp ? SOCK_DGRAM : SOCK_STREAM, 0);
+    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t len = sizeof(a);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), len);
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+inline bool waitUntil(const std::function<bool()> &pred, int ms = 3000)
+{
+    for (int waited = 0; waited < ms && !pred(); waited += 5)
+        usleep(5000);
+    return pred();
+}
 
 inline ByteVector operator+(ByteVector a, const ByteVector &b)
 {
@@ -53,17 +77,54 @@ struct Ans
     uint32_t pos = 2;
 };
 
+// Remote starts repoint `actual` and the program never frees what it pointed
+// at before; kept referenced here for the leak checker.
+inline WorkSettings *initialProgram = nullptr;
+
 struct Server
 {
-    // Creates the sandbox and loads the stores; the threads start on request
-    // and, with `wait`, are listening on return.
-    Server();
-    bool startTcp(bool wait = true);
-    bool startUdp(bool wait = true);
+    // Creates the sandbox and loads the stores; the threads start on request.
+    Server() : tcpPort(freePort(false)), udpPort(freePort(true))
+    {
+        if (!initialProgram)
+            initialProgram = actual;
+        for (const char *type : {"milling", "cutting", "whipping"}) {
+            root.mkpath(QStringLiteral("/home/root/recipes/") + type);
+            root.mkpath(QStringLiteral("/mnt/mmc-memory/recipes/") + type);
+        }
+        root.mkpath("/home/root/glasses");
+        connectLinkHooks();
+        createRecipeLists();
+        glassList->Load();
+        serialNumber = std::string();
+        wifiConnect = true;
+    }
+    // With `wait`, listening on return.
+    bool startTcp(bool wait = true)
+    {
+        tcp = std::make_unique<TCPThreadCommunication>(10000, tcpPort);
+        tcp->start();
+        return !wait || waitUntil([this] { return tcp->listening.load(); });
+    }
+    bool startUdp(bool wait = true)
+    {
+        udp = std::make_unique<UDPThreadCommunication>(10000, udpPort);
+        udp->start();
+        return !wait || waitUntil([this] { return udp->listening.load(); });
+    }
     // A client connected (if it can be) to the server with the placeholder key.
-    std::unique_ptr<RemoteClient> client(int timeoutMs = 4000) const;
+    std::unique_ptr<RemoteClient> client(int timeoutMs = 4000) const
+    {
+        auto c = std::make_unique<RemoteClient>("127.0.0.1", tcpPort, std::string(), timeoutMs);
+        c->connect();
+        return c;
+    }
     // One request over a fresh connection; the answer payload, empty on failure.
-    ByteVector ask(const ByteVector &payload) const;
+    ByteVector ask(const ByteVector &payload) const
+    {
+        ByteVector answer;
+        return client()->request(payload, &answer) == RemoteClient::Ok ? answer : ByteVector();
+    }
     QByteArray file(const QString &absolute) const { return root.readFile(absolute); }
     bool exists(const QString &absolute) const { return QFile::exists(root.path(absolute)); }
 
