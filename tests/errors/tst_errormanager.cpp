@@ -15,7 +15,6 @@ namespace {
 
 QByteArray be16(quint16 v) { return QByteArray() + char(v >> 8) + char(v & 0xFF); }
 QByteArray be32(quint32 v) { return be16(quint16(v >> 16)) + be16(quint16(v)); }
-QByteArray be64(quint64 v) { return be32(quint32(v >> 32)) + be32(quint32(v)); }
 
 // The counter file: fatal flag, then (consecutive, total) for each of the 14 codes.
 QByteArray counterFile(bool fatal, const QMap<int, QPair<quint16, quint32>> &counts)
@@ -158,14 +157,14 @@ private slots:
     {
         TempRoot root;
         // A power cut left a record and a half.
-        const QByteArray first = be64(1000) + QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+        const QByteArray first = be32(0) + be32(1000) + QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
         QVERIFY(root.writeFile("/home/root/error_details", first + QByteArray(5, '\0')));
         platform::setFixedNow(0x0102030405LL);
         ErrorManager e;
         e.fillErrorTable();
         e.setErrorCode(6);
         QCOMPARE(root.readFile("/home/root/error_details"),
-                 first + be64(0x0102030405ULL) + QByteArray("\x06\x01\xff\x0c\x03\x08\x05\x70", 8));
+                 first + be32(1) + be32(0x02030405) + QByteArray("\x06\x01\xff\x0c\x03\x08\x05\x70", 8));
         QVERIFY(e.loadListError());
         QCOMPARE(e.loadedOccurrences(), size_t(2));
     }

@@ -150,7 +150,6 @@ private slots:
         QCOMPARE(l.shownLanguages(), names);
         // It opens on the page of the language in force (inglese_en), each name in its own font.
         QCOMPARE(shownNames(l), QStringList({"greco_el", "inglese_en", "Italiano", "olandese_nl"}));
-        QCOMPARE(l.findChild<QLabel *>("page")->text(), QStringLiteral("2/3"));
         QCOMPARE(l.languageButton(1)->font().family(), translator::FindFont("greco_el"));
         press(l, {"next"});
         QCOMPARE(shownNames(l), QStringList({"tedesco_de"}));
@@ -180,7 +179,6 @@ private slots:
         answerKeyboard("it", 0, &suggestion);
         press(l, {"search"});
         QCOMPARE(suggestion, QStringLiteral("Italiano"));
-        QVERIFY(promptListKeyboard.contains("inglese_en"));
         answerKeyboard(QString());
         press(l, {"search"});
         QCOMPARE(l.shownLanguages(), QStringList({"italiano_it"}));

@@ -36,12 +36,9 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("family");
-        QTest::newRow("english") << "inglese_en" << "DejaVu Sans";
-        QTest::newRow("greek code") << "greco_el" << "SBL Greek";
         // The word counts as much as the code, and the table's order decides between two codes.
         QTest::newRow("ne in the word") << "danese_da" << "Gotu";
         QTest::newRow("ka before ne") << "kannada_ne" << "AcadNusx";
-        QTest::newRow("zh before ka") << "kazako_zh" << "TsangerYuYangT";
     }
     void fontFollowsTheFirstCodeFoundInTheName()
     {
@@ -66,9 +63,8 @@ private slots:
         translator t;
         QVERIFY(t.LoadInfoLang());
         QCOMPARE(t.languages().size(), 3);
-        QCOMPARE(t.displayName("inglese_en"), QStringLiteral("English"));
-        QCOMPARE(t.displayName("tedesco_de"), QString());
-        QCOMPARE(t.displayName("italiano_it"), QStringLiteral("Italiano"));
+        QCOMPARE(QStringList({t.displayName("inglese_en"), t.displayName("tedesco_de"), t.displayName("italiano_it")}),
+                 QStringList({"English", "", "Italiano"}));
         QVERIFY(QFile::remove(root.path("/home/root/languages/info_lang.txt")));
         QVERIFY(!t.LoadInfoLang());
         QVERIFY(t.languages().isEmpty());
@@ -92,16 +88,10 @@ private slots:
         // A name without a code gives the C locale.
         transLanguage.LoadLanguage("x");
         QCOMPARE(QLocale().name(), QStringLiteral("C"));
-    }
-
-    void storedNameCannotReachOutsideTheLanguagesFolder()
-    {
-        TempRoot root;
-        QVERIFY(installBuiltLanguages(root));
+        // A stored name never reaches a translation outside the languages folder.
         QVERIFY(QFile::copy(builtLanguagesDir() + "/italiano_it.qm", root.path("/home/root/escaped_it.qm")));
         QVERIFY(!transLanguage.LoadLanguage("../escaped_it"));
         QVERIFY(!transLanguage.LoadLanguage(root.path("/home/root/escaped_it")));
-        QVERIFY(transLanguage.LoadLanguage("italiano_it"));
     }
 
     void applyingTheLanguageInForceChangesNothing()

@@ -16,15 +16,53 @@
 #include "data/UserSettings.h"
 #include "data/WorkingTimer.h"
 #include "errors/FilterChange.h"
+#include "link/SerialThreadComunication.h"
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
+
+namespace {
+
+QStringList shownErrors()
+{
+    QStringList out;
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        out << e->displayMessage();
+    return out;
+}
+
+void closeErrors()
+{
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        e->close();
+}
+
+// A touch at `pos` of the window `top`, delivered to the widget found there.
+void touchAt(QWidget *top, const QPoint &pos)
+{
+    QWidget *target = top->childAt(pos) ? top->childAt(pos) : top;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
+}
+
+// Clicks the visible key with this text inside `w`.
+bool clickKey(QWidget *w, const QString &text)
+{
+    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
+        if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
+            b->click();
+            return true;
+        }
+    return false;
+}
+
+} // namespace
 
 class TestHomeScreen : public QObject
 {
     Q_OBJECT
 
     TempRoot root; // one for the whole run: the link thread reads paths under it
-    LinkedBoard link;
+    BoardSimProcess sim;
+    std::unique_ptr<SerialThreadComunication> link;
     std::unique_ptr<MainWindow> home;
     const int64_t t0 = 1760000000;
 
@@ -37,10 +75,21 @@ class TestHomeScreen : public QObject
             home->startDialog()->close();
     }
     void waitTicks(int n) { QTest::qWait(n * MainWindow::kPollMs + 50); }
-    bool board(const QString &command) { return link.board().command(command) == "ok"; }
+    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
 private slots:
-    void initTestCase() { QVERIFY(link.start()); }
+    void initTestCase()
+    {
+        QVERIFY(sim.start());
+        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        link = std::make_unique<SerialThreadComunication>(10000);
+        link->start();
+    }
+    void cleanupTestCase()
+    {
+        link->kill();
+        link->join();
+    }
     void init()
     {
         QVERIFY(board("reset all"));
@@ -96,7 +145,7 @@ private slots:
         QMetaObject::invokeMethod(home->mainsScreen(), "on_hz60_clicked");
         QMetaObject::invokeMethod(home->mainsScreen(), "on_confirm_clicked");
         QTRY_VERIFY_WITH_TIMEOUT(!home->mainsScreen(), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(link.board().value("get mains"), QString("230/60"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.value("get mains"), QString("230/60"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(fwFrequency.get()), QString("230V 60Hz"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(home->resetWaitDialog()->isVisible(), 3000);
     }
@@ -112,10 +161,10 @@ private slots:
         QVERIFY(board("set glass none"));
         QTRY_VERIFY_WITH_TIMEOUT(home->manualHandling()->isVisible(), 3000);
         QVERIFY(!home->resetWaitDialog()->isVisible());
-        const int position = link.board().value("get position").toInt();
+        const int position = sim.value("get position").toInt();
         for (int i = 0; i < 2; ++i)
             home->manualHandling()->findChild<QPushButton *>("pushButton_4")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(link.board().value("get position").toInt(), position + 10, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.value("get position").toInt(), position + 10, 5000);
         // Ready: both go, and the screen saver may run again.
         enableScreenSaver = false;
         QVERIFY(board("set ready 1"));
