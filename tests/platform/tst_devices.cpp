@@ -33,7 +33,8 @@ private slots:
         TempRoot root;
         for (const QString &d : present)
             QVERIFY(root.writeFile("/dev/" + d, QByteArray()));
-        QCOMPARE(QString::fromStdString(platform::findUsbDevice()), expected.isEmpty() ? QString() : root.path(expected));
+        const QString found = QString::fromStdString(platform::findUsbDevice());
+        QCOMPARE(found, expected.isEmpty() ? QString() : root.path(expected));
     }
 
     void sandboxMountCreatesTheMountPointOnly()

@@ -81,7 +81,8 @@ private slots:
         tick();
         QCOMPARE(tool({"ingredient", "add", "milling", "10000", "Fragole", "300 g"}).code, 0);
         // A stale update time is refused; without --seen the tool reads it.
-        r = tool({"recipe", "update", "milling", "10000", "Fragolina"}, {"--port", "tcp", "--seen", QString::number(now - 1)});
+        const QStringList stale{"--port", "tcp", "--seen", QString::number(now - 1)};
+        r = tool({"recipe", "update", "milling", "10000", "Fragolina"}, stale);
         QVERIFY(r.code == 3 && r.err.contains("changed since"));
         tick();
         QCOMPARE(tool({"recipe", "update", "milling", "10000", "Fragolina"}).code, 0);
