@@ -90,7 +90,6 @@ private slots:
         for (const char *bad : {"", "0", "3", "12", " 1", "002"})
             QVERIFY2(!g.setGlassType(bad), bad);
         QVERIFY(g.setGlassType("01"));
-        QCOMPARE(int(g.getFullContent()), 40);
 
         QVERIFY(!g.setCreationDate(T0 - GlassElement::ONE_YEAR)); // at most a year old
         QVERIFY(g.setCreationDate(T0 - GlassElement::ONE_YEAR + 1));
@@ -179,7 +178,6 @@ private slots:
         platform::advanceFixedNow(60);
         QVERIFY(e.decreaseGlassContent(5)); // 2 left: used up
         QVERIFY(!QFile::exists(root->path(BEAKER)));
-        QVERIFY(!e.isLoad());
         QCOMPARE(glassList->getAllDeleteGlass(T0 + 60), QStringList{"AB.123456"});
     }
 
@@ -193,7 +191,6 @@ private slots:
         QVERIFY(a.Save("op")); // moving a must not take b's entry with it
         QCOMPARE(glassList->getAllUpdateGlass(T0), (QStringList{"AB.123456", "CD.000002"}));
         QCOMPARE(glassList->getAllUpdateGlass(T0 + 1), QStringList{"AB.123456"});
-        QCOMPARE(a.getUpdate(), T0 + 10);
 
         platform::advanceFixedNow(10);
         QVERIFY(a.Delete("op"));

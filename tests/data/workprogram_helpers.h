@@ -7,7 +7,6 @@
 #include "link/ByteUtils.h"
 #include "platform/report.h"
 
-#include <QByteArray>
 #include <QStringList>
 
 // "f3 01 0a" -> bytes; blanks are skipped.
