@@ -77,11 +77,7 @@ public:
     using Responder = std::function<Bytes(const Bytes &frame)>;
 
     FakeBoard() : worker([this] { loop(); }) {}
-    ~FakeBoard()
-    {
-        stopping = true;
-        worker.join();
-    }
+    ~FakeBoard() { stopping = true; worker.join(); }
     std::string device() const { return pty.slavePath(); }
     void setResponder(Responder r)
     {
@@ -170,11 +166,7 @@ struct CountingWorker : Manager
         usleep(20000); // a body started now would see this object half built
         built = true;
     }
-    ~CountingWorker() override
-    {
-        kill();
-        join();
-    }
+    ~CountingWorker() override { kill(); join(); }
     static void *run(void *arg)
     {
         auto *self = static_cast<CountingWorker *>(arg);
@@ -411,8 +403,7 @@ private slots:
         QVERIFY(l.put(ByteVector(40, 0x11)));
         usleep(50000);
         ByteVector out;
-        QCOMPARE(l.port.receive(1000, &out), 8);
-        QCOMPARE(int(out.size()), 8);
+        QVERIFY(l.port.receive(1000, &out) == 8 && out.size() == 8);
         QCOMPARE(l.port.receive(1000, &out, 0xFC), 8);
     }
 
@@ -490,9 +481,7 @@ private slots:
         startLink();
         QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), -1, 10000);
         QVERIFY(startRunningFlag == -1 && cutReleaseCmdSend == -1);
-        QCOMPARE(board->count(4), 3);
-        QCOMPARE(board->count(3), 0);
-        QCOMPARE(queued(), size_t(0));
+        QVERIFY(board->count(4) == 3 && board->count(3) == 0 && queued() == 0);
 
         // The link carries on: the next frame goes through.
         queue({3});
@@ -534,11 +523,15 @@ private slots:
         QTRY_VERIFY(serialComunicationError == 0 && machineReady);
     }
 
-    void lingeringRepliesDoNotShiftLaterExchanges()
+    void lingeringOrTornRepliesDoNotShiftLaterExchanges()
     {
-        // Each status reply is followed by a stray acknowledgement; read out of
-        // step, it would be taken for the next exchange's answer.
-        board->setResponder([](const Bytes &f) {
+        // Each status reply is followed by a stray acknowledgement, and the first
+        // reply to command 4 is cut short: read out of step, either would be
+        // taken for a later exchange's answer.
+        std::atomic<int> stops{0};
+        board->setResponder([&](const Bytes &f) {
+            if (f[1] == 4 && stops++ == 0)
+                return Bytes{0xF3, 0x7F};
             Bytes r = f[1] == 3 ? FakeBoard::refusal() : healthyAnswer(f);
             if (f[1] == 0x70)
                 r.insert(r.end(), {0xF3, 0x7F, 0x7F, 0xFC});
@@ -548,19 +541,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(actualTemperature == 60 && actualAbsorption == 21, 10000);
         queue({3});
         QTRY_COMPARE(int(startRunningFlag), -1);
-        QCOMPARE(int(actualTemperature), 60);
-    }
-
-    void tornReplyIsRetried()
-    {
-        std::atomic<int> attempts{0};
-        board->setResponder([&](const Bytes &f) {
-            return f[1] == 4 && attempts++ == 0 ? Bytes{0xF3, 0x7F} : healthyAnswer(f);
-        });
-        queue({4});
-        startLink();
+        queue({4}); // torn, then tried again
         QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), 1, 6000);
-        QCOMPARE(board->count(4), 2);
+        QVERIFY(board->count(4) == 2 && actualTemperature == 60);
     }
 
     void sendFailureReopensThePort()

@@ -72,7 +72,6 @@ struct Ans
     uint32_t u32() { return uint32FromByteArray(bytes, &pos); }
     std::string text() { return stringFromByteArray(bytes, &pos); }
     uint8_t byte() { return pos < bytes.size() ? bytes[pos++] : 0; }
-    bool atEnd() const { return pos >= bytes.size(); }
     ByteVector bytes;
     uint32_t pos = 2;
 };

@@ -51,11 +51,7 @@ private slots:
         QVERIFY(server->startTcp());
     }
 
-    void cleanupTestCase()
-    {
-        server.reset();
-        platform::clearFixedNow();
-    }
+    void cleanupTestCase() { server.reset(); platform::clearFixedNow(); }
 
     void reachAndRefusals()
     {

@@ -108,11 +108,7 @@ private slots:
         QVERIFY(server->root.writeFile("/home/root/recipes/milling/1.default.seq", settings));
     }
 
-    void cleanupTestCase()
-    {
-        server.reset();
-        platform::clearFixedNow();
-    }
+    void cleanupTestCase() { server.reset(); platform::clearFixedNow(); }
 
     void refusalsChangeNothing_data()
     {

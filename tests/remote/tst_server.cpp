@@ -152,7 +152,7 @@ private slots:
         QVERIFY(!server->tcp->listening && !server->udp->listening);
         QVERIFY(!server->client()->connected());
         wifiConnect = true;
-        QVERIFY(waitUntil([&] { return server->tcp->listening && server->udp->listening; }));
+        QTRY_VERIFY(server->tcp->listening && server->udp->listening);
         QCOMPARE(server->ask(kPing), kPingAnswer);
     }
 
