@@ -112,7 +112,7 @@ private slots:
 
         // The hand-written file loads field by field: the remote protocol's
         // form (code, type, created, expires, recipe, type, portions, change).
-        const QByteArray remote = hexBytes("09 41422e313233343536  01 32  65000000 65100000  00002710 01  00000041  65000000");
+        const QByteArray remote = hexBytes("0941422e313233343536 0132 65000000 65100000 0000271001 00000041 65000000");
         QCOMPARE(toQByteArray(g.toByte()).toHex(), remote.toHex());
         QVERIFY(root->writeFile(BEAKER, beakerFile()));
         GlassElement l;
@@ -126,8 +126,7 @@ private slots:
         // The last one holds a code that would point the next save outside the folder.
         for (const QByteArray &content :
              {QByteArray(), beakerFile().chopped(1), beakerFile().left(7), hexBytes("7ffffff000410042"),
-              QByteArray(64, '\xee'),
-              hexBytes("00000012 002e002e002f002e00310032003300340035  00000002 0032  65000000 65100000 41 00002710 01")}) {
+              QByteArray(64, '\xee'), hexBytes("00000012 002e002e002f002e003100320033003400") + beakerFile().mid(21)}) {
             QVERIFY(root->writeFile(BEAKER, content));
             GlassElement g;
             QVERIFY(g.setGlassCode("AB.123456"));
@@ -135,8 +134,8 @@ private slots:
             QCOMPARE(g.getRecipeCode(), 0u);
         }
         GlassElementsList list;
-        for (const QByteArray &bad : {hexBytes("000000"), hexBytes("ffffffff 65000000"), hexBytes("00000001 65000000 7ffffff0"),
-                                      QByteArray(100, '\x41')}) {
+        for (const QByteArray &bad : {hexBytes("000000"), hexBytes("ffffffff 65000000"),
+                                      hexBytes("00000001 65000000 7ffffff0"), QByteArray(100, '\x41')}) {
             QVERIFY(root->writeFile(REGISTRY, bad));
             QVERIFY(!list.Load());
             QCOMPARE(list.getLastUpdate(), 0u);

@@ -280,7 +280,8 @@ private slots:
             w->increaseGlassWorked(bad.first, bad.second);
         w->resetCounter(1); // names no counter, but still saves
         w->resetCounter(17);
-        QCOMPARE(root->readFile(COUNTERS_FILE), COUNTERS.left(88) + QByteArray::fromHex("000000000000000d") + COUNTERS.mid(96));
+        const QByteArray whippingBig = QByteArray::fromHex("000000000000000d"); // 12 + 1
+        QCOMPARE(root->readFile(COUNTERS_FILE), COUNTERS.left(88) + whippingBig + COUNTERS.mid(96));
     }
 
     void missingFileStartsAFreshMachine()
