@@ -26,7 +26,6 @@
 #include <thread>
 #include <unistd.h>
 
-using B = ByteVector;
 using Bytes = ByteVector;
 
 namespace {
@@ -264,24 +263,24 @@ private slots:
     void byteHelpersRespectBounds()
     {
         uint32_t pos = 1; // one byte left: nothing read
-        QVERIFY(uint16FromByteArray(B{0x12, 0x34}, &pos) == 0 && pos == 1);
+        QVERIFY(uint16FromByteArray(Bytes{0x12, 0x34}, &pos) == 0 && pos == 1);
         pos = 7; // beyond the end must not wrap around
-        QVERIFY(uint32FromByteArray(B{0x12, 0x34}, &pos) == 0 && pos == 7);
-        QCOMPARE(toByteArray(int(-2)), (B{0xFF, 0xFF, 0xFF, 0xFE}));
+        QVERIFY(uint32FromByteArray(Bytes{0x12, 0x34}, &pos) == 0 && pos == 7);
+        QCOMPARE(toByteArray(int(-2)), (Bytes{0xFF, 0xFF, 0xFF, 0xFE}));
         pos = 0;
         QCOMPARE(int32FromByteArray(toByteArray(int(-2)), &pos), -2);
-        const B cut = toByteArray(std::string(300, 'x'));
+        const Bytes cut = toByteArray(std::string(300, 'x'));
         QVERIFY(cut.size() == 256 && cut[0] == 255);
         pos = 0; // a length past the end: only the length byte is used up
-        QVERIFY(stringFromByteArray(B{5, 'a', 'b'}, &pos).empty() && pos == 1);
+        QVERIFY(stringFromByteArray(Bytes{5, 'a', 'b'}, &pos).empty() && pos == 1);
         pos = 0;
-        const B two{2, 'h', 'i', 1, 'z'};
+        const Bytes two{2, 'h', 'i', 1, 'z'};
         QCOMPARE(stringFromByteArray(two, &pos), std::string("hi"));
         QVERIFY(stringFromByteArray(two, &pos) == "z" && pos == 5);
-        QCOMPARE(ByteToOctectString(B{0x01, 0xAB}, 9), std::string("01ab")); // n past the end
-        B out;
+        QCOMPARE(ByteToOctectString(Bytes{0x01, 0xAB}, 9), std::string("01ab")); // n past the end
+        Bytes out;
         OctectStringToByte(std::string("0FbB1"), &out); // odd tail ignored
-        QCOMPARE(out, (B{0x0F, 0xBB}));
+        QCOMPARE(out, (Bytes{0x0F, 0xBB}));
     }
 
     void parsingReplies_data()
@@ -305,20 +304,20 @@ private slots:
         QFETCH(QByteArray, packet);
         QFETCH(int, error);
         QFETCH(bool, acknowledged);
-        const B in(input.begin(), input.end());
-        QCOMPARE(ProtocolConversion::GetPacket(in), B(packet.begin(), packet.end()));
+        const Bytes in(input.begin(), input.end());
+        QCOMPARE(ProtocolConversion::GetPacket(in), Bytes(packet.begin(), packet.end()));
         QCOMPARE(ProtocolConversion::CommandResponse(in), acknowledged);
         QCOMPARE(int(ProtocolConversion::error_occured), error);
     }
 
     void framesAndRequestReplies()
     {
-        QCOMPARE(ProtocolConversion::BuildCommand(112), (B{0xF3, 0x70, 0x70, 0xFC}));
-        QCOMPARE(ProtocolConversion::BuildCommand(21, {0x7F}), (B{0xF3, 0x15, 0x7F, 0x6A, 0xFC}));
-        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x71, 0x3C, 0x4D, 0xFC}), (B{0x71, 0x3C}));
+        QCOMPARE(ProtocolConversion::BuildCommand(112), (Bytes{0xF3, 0x70, 0x70, 0xFC}));
+        QCOMPARE(ProtocolConversion::BuildCommand(21, {0x7F}), (Bytes{0xF3, 0x15, 0x7F, 0x6A, 0xFC}));
+        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x71, 0x3C, 0x4D, 0xFC}), (Bytes{0x71, 0x3C}));
         QCOMPARE(int(ProtocolConversion::error_occured), 0);
         // A wrong checksum is kept, and reported.
-        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x7F, 0x00, 0xFC}), (B{0x7F, 0x00}));
+        QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x7F, 0x00, 0xFC}), (Bytes{0x7F, 0x00}));
         QCOMPARE(int(ProtocolConversion::error_occured), 2);
         QVERIFY(ProtocolConversion::RequestResponse({0xF3, 0xFC}).empty());
     }
