@@ -128,6 +128,20 @@ std::string rtcDevice()
     return path("/dev/rtc");
 }
 
+// The device's rtc_time and the C library's tm name their fields alike.
+template <typename Tm>
+ClockTime toClockTime(const Tm &t)
+{
+    ClockTime c;
+    c.day = t.tm_mday;
+    c.month = t.tm_mon;
+    c.year = t.tm_year;
+    c.hour = t.tm_hour;
+    c.minute = t.tm_min;
+    c.second = t.tm_sec;
+    return c;
+}
+
 bool readClockDevice(const std::string &device, ClockTime &out, std::string *error)
 {
     const int fd = openRetry(device.c_str(), O_RDONLY | O_CLOEXEC);
@@ -139,12 +153,7 @@ bool readClockDevice(const std::string &device, ClockTime &out, std::string *err
     ::close(fd);
     if (rc != 0)
         return fail(error, "ioctl", err);
-    out.day = t.tm_mday;
-    out.month = t.tm_mon;
-    out.year = t.tm_year;
-    out.hour = t.tm_hour;
-    out.minute = t.tm_min;
-    out.second = t.tm_sec;
+    out = toClockTime(t);
     return true;
 }
 
@@ -177,12 +186,7 @@ bool readClock(ClockTime &out, std::string *error)
     std::tm local{};
     if (!localtime_r(&now, &local))
         return fail(error, "localtime", errno ? errno : EINVAL);
-    out.day = local.tm_mday;
-    out.month = local.tm_mon;
-    out.year = local.tm_year;
-    out.hour = local.tm_hour;
-    out.minute = local.tm_min;
-    out.second = local.tm_sec;
+    out = toClockTime(local);
     return true;
 }
 
