@@ -24,8 +24,12 @@ const ByteVector LoaderAck{0x0F, 0xAA, 0x04};
 // An Intel HEX record with its checksum, and the loader frame around it.
 ByteVector hexRecord(uint16_t address, uint8_t type, const ByteVector &data)
 {
-    ByteVector r{uint8_t(data.size()), uint8_t(address >> 8), uint8_t(address & 0xFF), type};
-    r.insert(r.end(), data.begin(), data.end());
+    ByteVector r(data.size() + 4);
+    r[0] = uint8_t(data.size());
+    r[1] = uint8_t(address >> 8);
+    r[2] = uint8_t(address & 0xFF);
+    r[3] = type;
+    std::copy(data.begin(), data.end(), r.begin() + 4);
     r.push_back(uint8_t(-std::accumulate(r.begin(), r.end(), 0)));
     return r;
 }
