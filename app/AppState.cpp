@@ -36,11 +36,9 @@ std::vector<QPointer<QLabel>> listRollingObject;
 std::vector<QPointer<QAbstractButton>> listRollingObjectButton;
 // ===== end of theme and rolling text ==============================================
 
-// ===== Values added by the settings screens (APP-SETTINGS) ========================
+// ===== On-screen keyboard ===========================================================
 QByteArray keyboardReturn;
 int8_t keyboardStatus = 0;
 QList<QByteArray> promptListKeyboard;
-// ===== end of values added by the settings screens ================================
+// ===== end of on-screen keyboard ====================================================
 
-// ===== Values added by start-up and the home screen (APP-SHELL) ===================
-// ===== end of values added by start-up and the home screen ========================

@@ -76,7 +76,7 @@ public:
 };
 // ===== end of theme and rolling text ==============================================
 
-// ===== Values added by the settings screens (APP-SETTINGS) ========================
+// ===== On-screen keyboard ===========================================================
 // Result of the on-screen keyboard (settings/DisplayKeyboard.h), graphical
 // thread only: the text entered (UTF-8), set on confirm; 1 confirmed, -1
 // cancelled (the caller resets it before opening the keyboard).
@@ -85,7 +85,5 @@ extern int8_t keyboardStatus;
 // Suggestion words for the next keyboard; the screen that fills it clears it
 // when it is destroyed.
 extern QList<QByteArray> promptListKeyboard;
-// ===== end of values added by the settings screens ================================
+// ===== end of on-screen keyboard ====================================================
 
-// ===== Values added by start-up and the home screen (APP-SHELL) ===================
-// ===== end of values added by start-up and the home screen ========================

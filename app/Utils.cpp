@@ -55,24 +55,6 @@ std::string localText(int64_t seconds, const char *format)
 
 } // namespace
 
-void connectUtilityHooks()
-{
-    SettingsHooks::applyBacklight = [](int level) { setBrightness(level); };
-    // The data layer reports from the graphical, link and TCP threads alike;
-    // the dialog is always built on the graphical thread, and does not block
-    // the thread that reported.
-    platform::setOperatorReporter([](const std::string &message) {
-        const QString text = QString::fromStdString(message);
-        QMetaObject::invokeMethod(
-            qApp,
-            [text] {
-                DisplayError(QCoreApplication::translate("OperatorText", text.toUtf8().constData()), QString(),
-                             false);
-            },
-            Qt::QueuedConnection);
-    });
-}
-
 // ---- dialogs -------------------------------------------------------------------
 
 void DisplayError(const QString &text, const QString &resource, bool modal, bool machineError, bool blink)

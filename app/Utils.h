@@ -19,12 +19,6 @@ class QWidget;
 // ":/icon/star_3D_120.png"); start-up and tests call it once.
 void initAppResources();
 
-// Plugs the utilities into the lower layers: the user settings' backlight hook
-// (setBrightness) and the operator reporter (failures of the data layer shown
-// with DisplayError, from whichever thread they happen on). Start-up calls it
-// once, after the application object exists.
-void connectUtilityHooks();
-
 // ---- dialogs -------------------------------------------------------------------
 
 // The error dialog (ErrorMessage) with `text` and a picture or animation

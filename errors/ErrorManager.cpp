@@ -5,7 +5,6 @@
 #include "data/DataState.h"
 #include "data/StoredFile.h"
 #include "data/SystemCommand.h"
-#include "link/LinkHooks.h"
 #include "link/SharedState.h"
 #include "platform/atomicfile.h"
 #include "platform/clock.h"
@@ -569,9 +568,7 @@ void reset_errori()
     errorshow_onetime = false;
 }
 
-void connectErrorHooks()
-{
-    LinkHooks::errorCodeRead = [](uint8_t code) { errorSystem.setErrorCode(code); };
+;
 }
 
 void initErrorsResources()

@@ -134,9 +134,5 @@ void ErrorDescriptionTranslate();
 // shown); called at the start of every run and cleaning run.
 void reset_errori();
 
-// Routes the board's error codes from the serial link thread to errorSystem.
-// Start-up calls it before the link thread starts.
-void connectErrorHooks();
-
 // Registers the resources of the errors library (and those it uses).
 void initErrorsResources();

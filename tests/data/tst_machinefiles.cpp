@@ -13,7 +13,6 @@
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
-#include "link/LinkHooks.h"
 #include "platform/clock.h"
 
 #include <QElapsedTimer>
@@ -185,12 +184,6 @@ private slots:
             QVERIFY(s.read_rete_setting());
             QCOMPARE(s.getHz(), QStringLiteral("50"));
         }
-        // The link's hook stores the current setting.
-        connectLinkHooks();
-        settings.setHz("60");
-        settings.setVoltage("0");
-        LinkHooks::storeMainsSetting();
-        QCOMPARE(root->readFile("/home/root/rete_setting"), QByteArray("60\n0\n"));
     }
 
     void wifiBlocks()
@@ -367,17 +360,12 @@ private slots:
         w.load();
         QCOMPARE(w.getMaxTemperature(), 40.0);
 
-        // Samples from the link reach the running program and the stored maxima.
+        // A converted sample of the running program reaches the stored maxima.
         connectLinkHooks();
         machineLife.load();
         temperatureConversionTable[100] = 61.5;
-        LinkHooks::temperatureRead(100);
-        QCOMPARE(actual->temperatureActual, 61.5);
+        actual->registerNewTemperature(100);
         QCOMPARE(machineLife.getMaxTemperature(), 61.5);
-        absorptionConversionTable[90] = 7.25;
-        LinkHooks::absorptionRead(90);
-        QCOMPARE(actual->absorptionActual, 7.25);
-        QCOMPARE(machineLife.getMaxAbsorption(), 7.25);
     }
 
     // Each line: minute, hour, day, month, 0, low byte of the year, line end.

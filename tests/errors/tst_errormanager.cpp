@@ -9,7 +9,6 @@
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
-#include "link/LinkHooks.h"
 
 namespace {
 
@@ -226,16 +225,6 @@ private slots:
                         .toUtf8();
         expected += "2025-03-04 10:20:30;ERROR 5 Description E5;1;255;12;3;8;5;112\n2025-03-04 10:21:35;;1;255;12;3;8;5;112\n";
         QCOMPARE(root.readFile("/mnt/usb-memory/error_details_2025-03-04.csv"), expected);
-    }
-
-    void linkHookCounts()
-    {
-        TempRoot root;
-        errorSystem.fillErrorTable();
-        connectErrorHooks();
-        LinkHooks::errorCodeRead(6);
-        QCOMPARE(int(errorSystem.getErrorOccunrnce()[6]), 1);
-        LinkHooks::errorCodeRead = nullptr;
     }
 
     void anomalyStopIsSentTwiceAtMostAndClosesWithTheWork()

@@ -5,8 +5,8 @@
 #include "../app/support_app.h"
 
 #include "BoardSimProcess.h"
-#include "app/shell/Application.h"
-#include "app/shell/ShellResources.h"
+#include "shell/Application.h"
+#include "shell/ShellResources.h"
 
 #define SHELL_TEST_MAIN(TestClass)                                                                                     \
     int main(int argc, char *argv[])                                                                                   \

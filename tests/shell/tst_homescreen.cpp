@@ -10,11 +10,12 @@
 #include "app/ErrorMessage.h"
 #include "app/ScreenSaver.h"
 #include "app/WaitResponseCmd.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SettingsForm.h"
+#include "shell/MainWindow.h"
+#include "shell/SettingsForm.h"
 #include "cleaning/ManualHandling.h"
 #include "data/UserSettings.h"
 #include "data/WorkingTimer.h"
+#include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SerialThreadComunication.h"
 #include "settings/LanguageList.h"
@@ -82,6 +83,9 @@ private slots:
     {
         QVERIFY(sim.start());
         qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        // What start-up does before the home screen exists.
+        errorSystem.fillErrorTable();
+        errorSystem.loadData();
         link = std::make_unique<SerialThreadComunication>(10000);
         link->start();
     }

@@ -5,7 +5,7 @@
 
 #include "support_shell.h"
 
-#include "app/shell/StartUp.h"
+#include "shell/StartUp.h"
 #include "data/Presets.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"

@@ -15,15 +15,16 @@
 #include "app/SuccessDialog.h"
 #include "app/Utils.h"
 #include "app/WaitResponseCmd.h"
-#include "app/shell/Application.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SettingsForm.h"
-#include "app/shell/ShellResources.h"
+#include "shell/Application.h"
+#include "shell/MainWindow.h"
+#include "shell/SettingsForm.h"
+#include "shell/ShellResources.h"
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
 #include "data/Presets.h"
 #include "data/UserSettings.h"
 #include "errors/AnomalyWorking.h"
+#include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SharedState.h"
 #include "remote/RemoteState.h"
@@ -204,6 +205,7 @@ int main(int argc, char *argv[])
     settings.setLanguage("inglese_en");
     settings.save();
     settings.set_rete_setting("50", "230");
+    errorSystem.fillErrorTable();
 
     MainWindow home;
     home.setStyleSheet("MainWindow { background-color:#ffffff; }");

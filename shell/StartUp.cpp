@@ -1,4 +1,6 @@
-#include "app/shell/StartUp.h"
+#include "shell/StartUp.h"
+
+#include "shell/Wiring.h"
 
 #include "app/AppState.h"
 #include "app/Utils.h"
@@ -310,53 +312,46 @@ void sendMainsFrequency(bool mainsFileRead)
     platform::debugLine(std::string("file di settaggion per mainLine aperto???") + (mainsFileRead ? "true" : "false"));
 }
 
-void connectHooks()
+void restoreStoredData()
 {
-    connectLinkHooks();
-    connectUtilityHooks();
-    connectErrorHooks();
-}
-
-Workers run()
-{
-    Workers workers;
-
-    // 2.
-    logBanner("*****                         AVVIO APPLICAZIONE!!!!!!                                 *****");
-
     // Writes cut short by a power cut leave their temporaries behind.
     const int stale = platform::removeStaleTemporaries(platform::path("/home/root"));
     if (stale > 0)
         platform::debugLine("file temporanei rimossi: " + std::to_string(stale));
 
-    // 3. Beakers and recipe lists.
+    connectLinkHooks();
     if (!actualSelectedGlass)
         actualSelectedGlass = new GlassElement();
     createRecipeLists();
     glassList->Load();
 
-    // 4.
     swVersion = std::string("**.**.**");
     loadSerialNumber();
 
-    // 5.-7.
+    // The stick and the card before anything reads from them.
     mountMedia();
-    // 8.-9.
     runOneShotScript();
     restorePresetsIfMarked();
 
-    // 10.
     machineLife.load();
     makeFolder("/home/root/recipes");
     makeFolder("/home/root/recipes/cleaning/");
     makeFolder("/home/root/glasses/");
+    // The link thread reports board errors from its first poll on: the table
+    // must be there and the stored counters read, or the first count would
+    // overwrite the lifetime totals with an empty table.
+    errorSystem.fillErrorTable();
+    errorSystem.loadData();
 
-    // 11.-13.
     readAccessModes();
     readSupplyVoltage();
+    // The settings file is not read yet: this is the default brightness.
     setBrightness(settings.getBrightness());
+}
 
-    // 14.
+void resetMachineState()
+{
+    // Nothing the board said in an earlier run may pass for its state now.
     for (std::atomic<bool> *flag : {&oringPresence, &glassPresence, &machineCloseOk, &machineOpen, &machineOpen45,
                                     &glassBigPresence, &displayError, &comunicationErrorDisplayed, &forceFwUpdate,
                                     &forceFwUpdateSend, &fwUpdateStarted, &firstResponseHandshakeRecieved})
@@ -364,16 +359,14 @@ Workers run()
     serialComunicationError = 0;
     if (exists("/home/root/velt_fw"))
         forceFwUpdate = true;
-
-    // 15. The mutexes are initialised statically.
     machineReady = false;
     hardwareMachineError = false;
-    {
-        FifoLock lock;
-        resetStateVar();
-    }
+    FifoLock lock;
+    resetStateVar();
+}
 
-    // 16.
+void loadWorkPrograms()
+{
     dummy->resetSettings();
     dummy->filename = QStringLiteral("dummy");
     dummy->resetSettings();
@@ -381,7 +374,7 @@ Workers run()
     dummy->setMillingSteps(5, 5);
     dummy->setEmulsionSteps(2, 5, 8, 112, 10, 0);
 
-    // 17.
+    // The CSV defaults first, then what the operator stored over them.
     initMillingDefaultSettings();
     initCuttingDefaultSettings();
     initWhippingDefaultSettings();
@@ -389,42 +382,62 @@ Workers run()
     initCleaningDefaultSettings();
     for (WorkSettings *preset : presetsInLoadOrder())
         preset->Load(QString());
+}
 
-    // 18.
-    connectHooks();
-    workers.serial = new SerialThreadComunication(10000);
-    workers.serial->start();
-
-    // 19.
+void loadUserSettings()
+{
     actual = frostizing_soft;
     settings.load();
+    // Every start begins with a one-minute screen saver.
     settings.setScreenSaverTime(60);
     lastUserEventOccurred = uint64_t(platform::nowSeconds()) + uint64_t(settings.getScreenSaverTime());
     enableScreenSaver = true;
+}
 
-    // 20.
-    probeWireless(true);
-
-    // 21.
+void startNetworkThreads(Workers &workers)
+{
     const int stream = ::socket(AF_INET, SOCK_STREAM, 0);
     const int datagram = ::socket(AF_INET, SOCK_DGRAM, 0);
     workers.tcp = new TCPThreadCommunication(10000, platform::tcpPort(), stream);
     workers.tcp->start();
     workers.udp = new UDPThreadCommunication(10000, platform::udpPort(), datagram);
     workers.udp->start();
+}
 
-    // 22.
+bool loadLookAndFeel()
+{
     loadRpmSpeedTable();
     loadCusotmColor();
     loadExtraSettings();
     transLanguage.LoadAllFontDataBase();
     transLanguage.LoadInfoLang();
-    const bool mainsRead = settings.read_rete_setting();
+    return settings.read_rete_setting();
+}
 
-    // 23.
+Workers run()
+{
+    Workers workers;
+    logBanner("*****                         AVVIO APPLICAZIONE!!!!!!                                 *****");
+
+    // What the machine stored, before anything can change it.
+    restoreStoredData();
+    // A clean machine state before any thread reads it.
+    resetMachineState();
+    // The presets the home screen shows and the link's first program.
+    loadWorkPrograms();
+    // Every hook in place before the first thread that calls one exists.
+    wireLayers();
+    // The link polls from now on; the hooks above receive what it learns.
+    workers.serial = new SerialThreadComunication(10000);
+    workers.serial->start();
+    loadUserSettings();
+    // The remote service listens only once the wireless link is known.
+    probeWireless(true);
+    startNetworkThreads(workers);
+    // Tables, colours and fonts before the first screen is built.
+    const bool mainsRead = loadLookAndFeel();
+    // The mains frequency is the first command the board gets.
     sendMainsFrequency(mainsRead);
-
-    // 24.
     readSoftwareVersion();
     return workers;
 }

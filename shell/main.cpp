@@ -2,10 +2,10 @@
 // every process-wide object and the worker threads, then the home screen
 // runs the event loop for the life of the process.
 
-#include "app/shell/Application.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/ShellResources.h"
-#include "app/shell/StartUp.h"
+#include "shell/Application.h"
+#include "shell/MainWindow.h"
+#include "shell/ShellResources.h"
+#include "shell/StartUp.h"
 #include "platform/log.h"
 
 #include <QElapsedTimer>

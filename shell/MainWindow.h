@@ -7,7 +7,7 @@
 
 #include "app/Dialog.h"
 #include "app/WaitResponseCmd.h"
-#include "app/shell/SettingsForm.h"
+#include "shell/SettingsForm.h"
 #include "settings/mainline.h"
 
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "app/shell/MainWindow.h"
+#include "shell/MainWindow.h"
 #include "ui_MainWindow.h"
 
 #include "app/AppState.h"
@@ -7,8 +7,8 @@
 #include "app/SuccessDialog.h"
 #include "app/Utils.h"
 #include "app/WaitResponseCmd.h"
-#include "app/shell/SettingsForm.h"
-#include "app/shell/StartUp.h"
+#include "shell/SettingsForm.h"
+#include "shell/StartUp.h"
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
 #include "data/Tables.h"
@@ -73,9 +73,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         changeColor(wdg);
     styleEntryTiles();
 
+    // Start-up filled the error table and read the counters before the link
+    // thread ran; here the texts take the language just loaded.
     ErrorDescriptionTranslate();
-    errorSystem.fillErrorTable();
-    errorSystem.loadData();
+    errorSystem.retranslateTable();
 
     waitResetPerform = new WaitResponseCmd(this, false);
     waitResetPerform->setDisplayText(tr("Wait Reset."));
@@ -499,7 +500,6 @@ void MainWindow::checkErrorOccured()
         ~Leave() { flag = false; }
     } leave{inPoll};
 
-    // 1.-2.
     updateSpeedLabels();
     if (--timeUpdateIdx == 0) {
         timeUpdateIdx = kTimeUpdateTicks;
@@ -507,12 +507,11 @@ void MainWindow::checkErrorOccured()
         machineLife.startTimeMachine();
     }
 
-    // 3. First start: nothing else runs until the language and the supply
+    // First start: nothing else runs until the language and the supply
     // frequency have been chosen.
     if (!settings.isFileFound()) {
         showFirstStartScreens();
     } else if (!mainsPage) {
-        // 4.-8.
         loadLanguage(settings.getLanguage());
 
         if ((forceFwUpdate && machineReady) || (fwNotFound && usbMount))
@@ -529,7 +528,6 @@ void MainWindow::checkErrorOccured()
         checkScreenSaver();
     }
 
-    // 9.-10.
     rollRollingObjects();
     startRemoteRecipe();
 }

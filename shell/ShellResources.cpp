@@ -1,4 +1,4 @@
-#include "app/shell/ShellResources.h"
+#include "shell/ShellResources.h"
 
 #include "app/Utils.h"
 #include "cleaning/CleaningResources.h"

@@ -1,4 +1,4 @@
-#include "app/shell/SettingsForm.h"
+#include "shell/SettingsForm.h"
 #include "ui_SettingsForm.h"
 
 #include "app/Overlay.h"

@@ -36,33 +36,39 @@ extern int mainsDelayMs;
 // A banner of the debug log: asterisks framing `line` and the current time.
 void logBanner(const std::string &line);
 
-// Steps 5 to 7: mount the stick and the card, set usbMount / mmcMount.
+// Mounts the stick and the card, sets usbMount / mmcMount.
 void mountMedia();
-// Step 8: run "/home/root/oneShot.sh" once (30 s at most) and delete it.
+// Runs "/home/root/oneShot.sh" once (30 s at most) and deletes it.
 void runOneShotScript();
-// Step 9: with the marker "/home/root/restoredefaultrecipe", rebuild and
-// store the nine presets, then delete the marker.
+// With the marker "/home/root/restoredefaultrecipe", rebuilds and stores the
+// nine presets, then deletes the marker.
 void restorePresetsIfMarked();
-// Step 11: access modes from the files on the stick (only with usbMount).
+// Access modes from the files on the stick (only with usbMount).
 void readAccessModes();
-// Step 12: `_110Voltage` from "/home/root/Voltage110.txt", else "xxxV".
+// `_110Voltage` from "/home/root/Voltage110.txt", else "xxxV".
 void readSupplyVoltage();
-// Step 24: `swVersion` from "/home/root/fileVersione.txt", else "--.--.--".
+// `swVersion` from "/home/root/fileVersione.txt", else "--.--.--".
 void readSoftwareVersion();
-// Step 20 (and the home screen's probe without bringing the link up): sets
-// usbWifiDongleMounted and wifiConnect from the wireless tools' output.
+// Sets usbWifiDongleMounted and wifiConnect from the wireless tools' output;
+// start-up also brings the interface up, the home screen's probe does not.
 void probeWireless(bool bringUp);
 // Decides wifiConnect from the lines of "iwconfig wlan0" and the stored network.
 bool essidMatches(const std::string &iwconfigOutput, const std::string &storedEssid);
-// Step 23: hold the queue for mainsDelayMs, then queue the mains frequency.
+// Holds the queue for mainsDelayMs, then queues the mains frequency.
 void sendMainsFrequency(bool mainsFileRead);
 
-// Plugs the link and data hooks, the error manager and the operator
-// reporter (the failure dialog) in; before the link thread starts.
-void connectHooks();
+// The phases of start-up, in their order; run() calls them.
+void restoreStoredData();
+void resetMachineState();
+void loadWorkPrograms();
+void loadUserSettings();
+void startNetworkThreads(Workers &workers);
+// Speed table, colours, extra settings, fonts and languages; returns whether
+// the mains settings file was read.
+bool loadLookAndFeel();
 
-// Steps 2 to 24 in order; the caller created the application before and
-// shows the home screen after.
+// Every phase in order; the caller created the application before and shows
+// the home screen after.
 Workers run();
 
 } // namespace startup
