@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDataStream>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -202,6 +203,7 @@ void ErrorManager::update_error_count()
                     ++totalError[code];
             }
         }
+        countsUnsaved = true;
         lastErrorNotification = now + kNotificationDelay;
         saveSigleError(now, code);
         saveData();
@@ -231,7 +233,9 @@ bool ErrorManager::displayError()
             message += QStringLiteral("\n%1 / %2").arg(actualConsecutiveError[code]).arg(maxConsecutiveError[code]);
         }
     }
-    if (limitReached)
+    // The poll passes here every 300 ms while the code stays pending: only a
+    // count that has not reached the file yet is worth a write.
+    if (limitReached && countsUnsaved)
         saveData();
 
     if (errorshow_onetime) {
@@ -334,8 +338,12 @@ void ErrorManager::loadData()
     QByteArray raw;
     if (!storedfile::readAll(counterFilePath(), raw, 1024 * 1024)) {
         log("Could not open " + counterFilePath());
+        // A first start has nothing to lose; a file that is there but cannot
+        // be read keeps the lifetime totals and must not be overwritten.
+        countersRead = !QFile::exists(QString::fromStdString(counterFilePath()));
         return;
     }
+    countersRead = true;
     QDataStream in(raw);
     storedfile::prepare(in);
     bool fatal = false;
@@ -369,6 +377,11 @@ bool ErrorManager::saveData()
     // newer one; the table lock is held only for the snapshot, not for the
     // write and sync, which may take a while on flash.
     std::lock_guard<std::mutex> order(saveMutex);
+    if (!countersRead) {
+        // Written before it was read, the file would lose every stored total.
+        log("Errori non salvati: file " + counterFilePath() + " non ancora letto");
+        return false;
+    }
     QByteArray out;
     std::vector<std::string> lines;
     {
@@ -394,6 +407,7 @@ bool ErrorManager::saveData()
         log("Could not open " + counterFilePath() + " (" + error + ")");
         return false;
     }
+    countsUnsaved = false;
     syscmd::runSync();
     log("Errori Aggiornati");
     return true;
@@ -566,9 +580,6 @@ void reset_errori()
     error_8_onetime = false;
     error_9_onetime = false;
     errorshow_onetime = false;
-}
-
-;
 }
 
 void initErrorsResources()

@@ -60,7 +60,9 @@ public:
 
     // Limits file, then counter file; a missing file leaves the values in place.
     void loadData();
-    // Writes the counter file; false when it could not be written.
+    // Writes the counter file; false when it could not be written, and before
+    // loadData() has read it (or found it missing): the file is never written
+    // over counters that were not read.
     bool saveData();
     // Appends one occurrence with the shared run context to the log.
     bool saveSigleError(uint64_t time, uint8_t code);
@@ -99,6 +101,8 @@ private:
     std::mutex saveMutex; // keeps counter file saves in order
 
     std::atomic<bool> count_active{false};
+    std::atomic<bool> countersRead{false};  // loadData() read the file or found none
+    std::atomic<bool> countsUnsaved{false}; // a count has not reached the file yet
     QStringList listError;
     QStringList listResoruce;
     std::atomic<uint64_t> lastErrorNotification{0};

@@ -96,6 +96,7 @@ private slots:
         TempRoot root;
         ErrorManager e;
         e.fillErrorTable();
+        e.loadData(); // a first start: no file yet
         syncs = 0;
         for (int code : {5, 5, 12})
             e.setErrorCode(uint8_t(code));
@@ -111,6 +112,30 @@ private slots:
         costructorEnable = true;
         e.resetConsecutiveError();
         QCOMPARE(root.readFile("/home/root/error"), counterFile(false, {}));
+    }
+
+    // The link thread may report a code before the stored counters are read:
+    // the file must keep its lifetime totals. And a code pending at its limit
+    // must not make the poll rewrite the file on every tick.
+    void counterFileIsReadBeforeItIsWrittenAndOnlyWrittenOnChange()
+    {
+        TempRoot root;
+        const QByteArray stored = counterFile(true, {{1, {24, 24}}, {5, {2, 1234}}});
+        QVERIFY(root.writeFile("/home/root/error", stored));
+        ErrorManager e;
+        e.fillErrorTable();
+        e.setErrorCode(5);
+        QCOMPARE(root.readFile("/home/root/error"), stored);
+        e.loadData();
+        e.setErrorCode(5);
+        QCOMPARE(root.readFile("/home/root/error"), counterFile(true, {{1, {24, 24}}, {5, {3, 1235}}}));
+
+        errorshow_onetime = true; // an error was already shown in this run
+        e.setErrorCode(1);        // 25 of 25
+        const int written = syncs;
+        for (int tick = 0; tick < 10; ++tick)
+            e.displayError();
+        QCOMPARE(syncs, written);
     }
 
     void counterFileLoading_data()

@@ -9,6 +9,7 @@
 #include "data/Presets.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
+#include "errors/ErrorManager.h"
 #include "remote/RemoteState.h"
 #include "remote/TCPThreadCommunication.h"
 
@@ -110,6 +111,44 @@ private slots:
         QVERIFY(!QFile::exists(outer.path("/x")));
         screenshotEnable = false;
         platform::clearFixedNow();
+    }
+
+    // A board that reports an error from its first poll on: the lifetime
+    // totals stored before must survive the start, with the new counts added.
+    void errorAtTheFirstPollKeepsTheStoredCounters()
+    {
+        TempRoot root;
+        QByteArray stored;
+        {
+            QDataStream out(&stored, QIODevice::WriteOnly);
+            out.setVersion(QDataStream::Qt_5_6);
+            out << true;
+            for (int code = 0; code < 14; ++code)
+                out << quint16(code == 5 ? 3 : 0) << quint32(code == 5 ? 1234 : code == 9 ? 77 : 0);
+        }
+        QVERIFY(root.writeFile("/home/root/error", stored));
+        BoardSimProcess board;
+        QVERIFY(board.start({"--set", "error=5"}));
+        qputenv("FROSTPANEL_SERIAL", board.devicePath().toLocal8Bit());
+        startup::mainsDelayMs = 0;
+        startup::Workers workers = startup::run();
+        QTRY_VERIFY(errorSystem.getErrorOccunrnce().size() == 14 && errorSystem.getErrorOccunrnce()[5] > 1234);
+        workers.stopAll();
+        startup::mainsDelayMs = 3000;
+
+        const std::vector<uint32_t> totals = errorSystem.getErrorOccunrnce();
+        QCOMPARE(totals[9], 77u);
+        QVERIFY(errorSystem.isFatal());
+        QDataStream in(root.readFile("/home/root/error"));
+        in.setVersion(QDataStream::Qt_5_6);
+        bool fatal = false;
+        quint16 consecutive = 0;
+        quint32 total = 0;
+        in >> fatal;
+        for (int code = 0; code <= 5; ++code)
+            in >> consecutive >> total;
+        QVERIFY(fatal);
+        QCOMPARE(total, totals[5]);
     }
 
     void wholeSequenceAgainstTheBoard()
