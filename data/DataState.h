@@ -53,9 +53,8 @@ extern std::atomic<bool> costructorEnable;
 extern GuardedString serialNumber; // written by the settings screen, read by the TCP thread
 
 // Plugs the serial link thread's hooks (mains setting, temperature and
-// absorption samples) and the work programs' hooks (maxima for the life
-// counters, the registry's last change for the database time) into the
-// objects above. Start-up calls it once before the link thread starts.
+// absorption samples) into the objects above. Start-up calls it once before
+// the link thread starts.
 void connectLinkHooks();
 // ===== end of user settings, life counters and beaker registry ===================
 

@@ -1,7 +1,7 @@
 #include "data/RecipeElementList.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/GlassElementsList.h"
 #include "data/StreamIO.h"
 #include "data/WorkSettings.h"
 
@@ -390,7 +390,7 @@ uint32_t getLastUpdateDB()
         if (list)
             newest = std::max(newest, list->getLastUpdate());
     }
-    if (DataHooks::glassLastUpdate)
-        newest = std::max(newest, DataHooks::glassLastUpdate());
+    if (glassList)
+        newest = std::max(newest, glassList->getLastUpdate());
     return newest;
 }

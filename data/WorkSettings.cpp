@@ -1,9 +1,9 @@
 #include "data/WorkSettings.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
 #include "data/RecipeElementList.h"
 #include "data/Tables.h"
+#include "data/WorkingTimer.h"
 
 #include "platform/clock.h"
 
@@ -416,8 +416,7 @@ void WorkSettings::registerNewTemperature(uint8_t raw)
     if (raw >= CONVERSION_TABLE_SIZE)
         return;
     temperatureActual = temperatureConversionTable[raw];
-    if (DataHooks::maxTemperature)
-        DataHooks::maxTemperature(temperatureActual);
+    machineLife.addMaxTemperature(temperatureActual);
     addSample(temperatureActual, temperatureCount, temperatureMin, temperatureMax, temperatureMid);
 }
 
@@ -426,8 +425,7 @@ void WorkSettings::registerNewAbsobtion(uint8_t raw)
     if (raw >= CONVERSION_TABLE_SIZE)
         return;
     absorptionActual = absorptionConversionTable[raw];
-    if (DataHooks::maxAbsorption)
-        DataHooks::maxAbsorption(absorptionActual);
+    machineLife.addMaxAbsorption(absorptionActual);
     addSample(absorptionActual, absorptionCount, absorptionMin, absorptionMax, absorptionMid);
 }
 

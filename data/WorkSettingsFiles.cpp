@@ -3,8 +3,8 @@
 
 #include "data/WorkSettings.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/Presets.h"
 #include "data/RecipeElementList.h"
 #include "data/StreamIO.h"
 
@@ -171,16 +171,12 @@ bool WorkSettings::Load(const QString &)
     QFile f(mainFilePath());
     if (!safeComponent(filename) || !f.open(QIODevice::ReadOnly)) {
         // A missing preset file falls back to the presets of its CSV file.
-        if (filename == QLatin1String("whipping")) {
-            if (DataHooks::initWhippingDefaultSettings)
-                DataHooks::initWhippingDefaultSettings();
-        } else if (filename.startsWith(QLatin1String("cutting"))) {
-            if (DataHooks::initCuttingDefaultSettings)
-                DataHooks::initCuttingDefaultSettings();
-        } else if (filename == QLatin1String("milling")) {
-            if (DataHooks::initMillingDefaultSettings)
-                DataHooks::initMillingDefaultSettings();
-        }
+        if (filename == QLatin1String("whipping"))
+            initWhippingDefaultSettings();
+        else if (filename.startsWith(QLatin1String("cutting")))
+            initCuttingDefaultSettings();
+        else if (filename == QLatin1String("milling"))
+            initMillingDefaultSettings();
         return false;
     }
     const QByteArray bytes = f.read(MAIN_FILE_SIZE);

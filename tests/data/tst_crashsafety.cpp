@@ -47,7 +47,7 @@ void prepare()
     }
     storedfile::makeFolder(platform::path("/home/root/glasses"));
     platform::setLogSink([](const std::string &) {});
-    syscmd::setSyncRunner([] {});
+    syscmd::setSyncRunnerForTests([] {});
 }
 
 QList<WorkSettings *> storedPresets()

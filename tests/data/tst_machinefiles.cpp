@@ -87,12 +87,12 @@ private slots:
     {
         root = std::make_unique<TempRoot>();
         syncs = 0;
-        syscmd::setSyncRunner([this] { ++syncs; });
+        syscmd::setSyncRunnerForTests([this] { ++syncs; });
         platform::setFixedNow(T0);
     }
     void cleanup()
     {
-        syscmd::setSyncRunner(nullptr);
+        syscmd::setSyncRunnerForTests(nullptr);
         platform::clearFixedNow();
         SettingsHooks::applyBacklight = nullptr;
         SettingsHooks::currentLanguageFile = nullptr;
@@ -241,7 +241,7 @@ private slots:
     // full pipe.
     void systemToolsAreBounded()
     {
-        syscmd::setSyncRunner(nullptr);
+        syscmd::setSyncRunnerForTests(nullptr);
         qputenv("PATH", root->path("/bin").toLocal8Bit()); // no sync here
         QElapsedTimer t;
         t.start();

@@ -7,7 +7,7 @@
 #include "workprogram_helpers.h"
 
 #include "TempRoot.h"
-#include "data/DataHooks.h"
+#include "data/GlassElementsList.h"
 #include "data/SequenceMsg.h"
 #include "data/Tables.h"
 #include "data/WorkSettings.h"
@@ -89,7 +89,6 @@ private slots:
     void cleanup()
     {
         platform::clearFixedNow();
-        DataHooks::glassLastUpdate = nullptr;
         reworkSet = false;
         replaceRecipeLists(false);
         root.reset();
@@ -466,8 +465,13 @@ private slots:
         // The database time covers all three lists and the beakers.
         recipesCuttingList->generateId("Brunoise", false, "op");
         QCOMPARE(getLastUpdateDB(), uint32_t(600));
-        DataHooks::glassLastUpdate = [] { return uint32_t(900); };
+        GlassElementsList beakers;
+        GlassElementsList *const registry = glassList;
+        glassList = &beakers;
+        platform::setFixedNow(900);
+        beakers.insertNewElement("AB.000001", "op");
         QCOMPARE(getLastUpdateDB(), uint32_t(900));
+        glassList = registry;
     }
 
     void listFileLayout()
