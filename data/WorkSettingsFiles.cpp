@@ -110,6 +110,8 @@ void WorkSettings::foldReworkSteps()
     }
     if (reworkAddStep != 0 && extraEmulsionStep != 0)
         setExtraEmulsionStep(static_cast<uint8_t>(std::min(extraEmulsionStep + reworkAddStep, 255)));
+    // Folded once: a later save of the same program must not add them again.
+    reworkAddStep = 0;
 }
 
 // Writes the main file with the rework cycles folded in. The folding is only

@@ -340,6 +340,16 @@ private slots:
         w.setReworkAddStep(2);
         QVERIFY(w.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes//rework_default.seq").at(58), char(5));
+        QVERIFY(w.Save("op")); // folded once: saving again adds nothing
+        QCOMPARE(root->readFile("/home/root/recipes//rework_default.seq").at(58), char(5));
+        QCOMPARE(int(w.getReworkAddStep()), 0);
+        WorkSettings u = program("milling", "Rework");
+        QVERIFY(u.Save("op"));
+        u.setExtraEmulsionStep(1);
+        u.setReworkAddStep(1);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(u.Update("Rework", "op"));
+        QCOMPARE(root->readFile("/home/root/recipes/milling/10000.seq").at(58), char(2));
 
         // Without extra cycles each added cycle enables the next (up, down)
         // pair after the first descent, taking over its pause.
@@ -348,10 +358,10 @@ private slots:
         p.setReworkAddStep(1);
         QVERIFY(p.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes//pairs_default.seq").mid(28, 5), hexBytes("0100000005"));
-        p.setReworkAddStep(5); // only two more pairs fit; the rest is not counted below zero
+        p.setReworkAddStep(5); // only two more pairs fit; the rest is dropped, not kept for later saves
         QVERIFY(p.Save("op"));
         QCOMPARE(p.getEnabledEmulsionSteps(), 7);
-        QCOMPARE(int(p.getReworkAddStep()), 3);
+        QCOMPARE(int(p.getReworkAddStep()), 0);
     }
 
     void ingredients()
