@@ -172,32 +172,38 @@ bool WorkSettings::Load(const QString &)
 {
     QFile f(mainFilePath());
     if (!safeComponent(filename) || !f.open(QIODevice::ReadOnly)) {
-        // A missing preset file falls back to the presets of its CSV file.
-        if (filename == QLatin1String("whipping"))
-            initWhippingDefaultSettings();
-        else if (filename.startsWith(QLatin1String("cutting")))
-            initCuttingDefaultSettings();
-        else if (filename == QLatin1String("milling"))
-            initMillingDefaultSettings();
+        // A missing preset file: the preset takes its CSV record.
+        rebuildPresetFromCsv(*this);
         return false;
     }
     const QByteArray bytes = f.read(MAIN_FILE_SIZE);
     f.close();
+
+    // Read into a copy: a torn, foreign or damaged file must not leave the
+    // program with settings made up of zeros or values the board cannot run.
+    WorkSettings read = *this;
+    std::string problem;
     if (bytes.size() < MAIN_FILE_MANDATORY) {
-        // A torn or foreign file: keep the program as it was rather than
-        // running with settings made up of zeros.
-        platform::debugLine("WorkSettings -> file troppo corto: " + mainFilePath().toStdString());
+        problem = "file troppo corto";
+    } else {
+        int at = 0;
+        auto next = [&bytes, &at]() { return static_cast<uint8_t>(bytes[at++]); };
+        read.readStepBlock(next);
+        read.extraEmulsionStep = next();
+        if (at < bytes.size())
+            read.minStockQty = next();
+        if (at < bytes.size())
+            read.referenceGlass = next();
+        problem = read.rangeProblem();
+        if (!problem.empty())
+            problem = "valore fuori limite (" + problem + ")";
+    }
+    if (!problem.empty()) {
+        platform::debugLine("WorkSettings -> " + problem + ": " + mainFilePath().toStdString());
+        rebuildPresetFromCsv(*this);
         return false;
     }
-
-    int at = 0;
-    auto next = [&bytes, &at]() { return static_cast<uint8_t>(bytes[at++]); };
-    readStepBlock(next);
-    extraEmulsionStep = next();
-    if (at < bytes.size())
-        minStockQty = next();
-    if (at < bytes.size())
-        referenceGlass = next();
+    *this = read;
 
     QFile details(detailsFilePath());
     QStringList ingredients;

@@ -420,6 +420,79 @@ private slots:
         QVERIFY(!w.fromByteAsGuest(hexVector("00"), &pos));
     }
 
+    // Every value is checked where a program enters: a guest from the remote
+    // application is refused, a stored file counts as damaged and the program
+    // keeps what it had. Offsets into GUEST; a stored file holds the same
+    // step block 14 bytes earlier.
+    void valuesBeyondTheirLimitsAreRefused_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("accepted");
+        const auto row = [](const char *name, int offset, int value, bool accepted) {
+            QTest::newRow(name) << offset << value << accepted;
+        };
+        row("no recipe type", 8, 0, false);
+        row("recipe type 4", 8, 4, false);
+        row("portion 15", 14, 15, true);
+        row("portion 16: an eighth milling step", 14, 16, false);
+        row("pressure type 127", 15, 0x7f, true);
+        row("pressure type 128", 15, 0x80, false);
+        row("pressure intensity 128", 16, 0x80, false);
+        row("mode 127", 17, 0x7f, true);
+        row("mode 1", 17, 1, false);
+        row("milling cut 8", 18, 8, true);
+        row("milling cut 9", 18, 9, false);
+        row("milling immersion 8", 19, 8, true);
+        row("last milling immersion 9", 31, 9, false);
+        row("emulsion cut 9", 32, 9, false);
+        row("emulsion immersion 9", 33, 9, false);
+        row("emulsion intensity 128", 34, 0x80, false);
+        row("emulsion type 128", 35, 0x80, false);
+        row("pause 128", 36, 0x80, false);
+        row("last pause 255", 71, 0xff, false);
+        row("extra cycles 6", 72, 6, true);
+        row("extra cycles 7", 72, 7, false);
+    }
+    void valuesBeyondTheirLimitsAreRefused()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, value);
+        QFETCH(bool, accepted);
+        ByteVector guest = hexVector(GUEST);
+        guest[std::size_t(offset)] = uint8_t(value);
+        WorkSettings w;
+        w.displayName = "keep";
+        uint32_t pos = 1;
+        QCOMPARE(w.fromByteAsGuest(guest, &pos), accepted);
+        QCOMPARE(pos, accepted ? uint32_t(guest.size()) : 1u);
+        QCOMPARE(w.displayName, QString(accepted ? "Gelato" : "keep"));
+        if (offset < 14)
+            return;
+        QVERIFY(root->writeFile("/home/root/recipes//stored_default.seq",
+                                toQByteArray(guest).mid(14, 59) + hexBytes("0c03")));
+        WorkSettings s = program("", "stored");
+        s.minStockQty = 7;
+        QCOMPARE(s.Load(), accepted);
+        QCOMPARE(int(s.minStockQty), accepted ? 12 : 7);
+        QCOMPARE(int(s.getPortionDimension()), accepted ? int(guest[14]) : 8);
+    }
+
+    // The speed table holds 20 entries: a larger cutspeed_max does not let
+    // an index past it through.
+    void cutSpeedIndexStaysInsideTheTable()
+    {
+        cutspeed_max = 30;
+        ByteVector guest = hexVector(GUEST);
+        for (const int cut : {19, 20}) {
+            guest[18] = uint8_t(cut);
+            WorkSettings w;
+            uint32_t pos = 1;
+            QCOMPARE(w.fromByteAsGuest(guest, &pos), cut == 19);
+        }
+        cutspeed_max = 8;
+    }
+
     void workReport()
     {
         WorkSettings w;
