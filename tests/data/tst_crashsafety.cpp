@@ -140,7 +140,7 @@ QMap<QString, QString> readBack()
         RecipeElementList list(function);
         list.Load();
         put(dir + "recipes.list", list.getRecipeName(10000u));
-        put(dir + "recipes_default.list", QStringList(list.recipeNameListDefault.keys()).join('|'));
+        put(dir + "recipes_default.list", list.getDefaultRecipesNameList().join('|'));
     }
     for (WorkSettings *preset : storedPresets()) {
         WorkSettings w;

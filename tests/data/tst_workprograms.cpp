@@ -40,13 +40,16 @@ const char *const GUEST = "11  06 47656c61746f  02 0000012c 03  08 0f 0a 00"
 const char *const DETAILS = "/mnt/mmc-memory/recipes/milling/10000.seq";
 const char *const LIST_FILE = "/home/root/recipes/milling/recipes.list";
 
-// Two user recipes, "A" (10000, changed at 100) and "B" (10001, at 200), both
-// by "u"; nothing deleted. Maps go out largest key first; the hash of users
+// Two user recipes, "A" (10000, changed at 100) and "B" (10001, at 200 or,
+// with sameSecond, at 100 too), both by "u"; nothing deleted. Maps go out
+// largest key first (equal keys the earlier change first); the hash of users
 // in either order.
-QByteArray twoRecipeFile(bool hashInKeyOrder)
+QByteArray twoRecipeFile(bool hashInKeyOrder, bool sameSecond = false)
 {
-    return hexBytes("00002711  00000002 000000c8 00002711 00000064 00002710  00000002 00002711 000000c8 00002710 "
-                    "00000064  00000002")
+    return hexBytes(sameSecond ? "00002711  00000002 00000064 00002710 00000064 00002711  00000002 00002711 00000064 "
+                                 "00002710 00000064  00000002"
+                               : "00002711  00000002 000000c8 00002711 00000064 00002710  00000002 00002711 000000c8 "
+                                 "00002710 00000064  00000002")
            + hexBytes(hashInKeyOrder ? "00002710 00000002 0075  00002711 00000002 0075"
                                      : "00002711 00000002 0075  00002710 00000002 0075")
            + hexBytes("00000002 00000002 0042 00002711  00000002 0041 00002710"
@@ -540,8 +543,8 @@ private slots:
         QVERIFY(l.removeElementDefault(1, "factory"));
         QCOMPARE(l.getAllDeleteRecipe(550), (QList<uint>{1}));
         RecipeElementList m("cutting"); // a name in both sets is the factory recipe
-        m.generateId("Base", true, "f");
-        m.recipeNameList["Base"] = 10000;
+        m.generateId("Base", false, "u");
+        m.insertNewElementDefault("Base", "f");
         m.mergeList();
         QCOMPARE(m.getId("Base"), QString("1"));
 
@@ -579,6 +582,29 @@ private slots:
         QCOMPARE(back.getAllUpdateRecipe(150), (QList<uint>{10001, 1}));
     }
 
+    // Changes in one second are all stored, as repeated time keys, and such
+    // a file reads back whole; moving one recipe leaves the other's entry.
+    void listChangesInOneSecond()
+    {
+        RecipeElementList l("milling");
+        l.generateId("A", false, "u");
+        l.generateId("B", false, "u");
+        QVERIFY(l.Save());
+        const QByteArray written = root->readFile(LIST_FILE);
+        QVERIFY2(written == twoRecipeFile(true, true) || written == twoRecipeFile(false, true),
+                 written.toHex().constData());
+        RecipeElementList back("milling");
+        back.Load();
+        QVERIFY(back.Save());
+        QCOMPARE(root->readFile(LIST_FILE), written);
+
+        platform::setFixedNow(200);
+        QVERIFY(back.updateElement("B", "u", 10001));
+        QVERIFY(back.Save());
+        const QByteArray moved = root->readFile(LIST_FILE);
+        QVERIFY2(moved == twoRecipeFile(true) || moved == twoRecipeFile(false), moved.toHex().constData());
+    }
+
     void damagedListsStaySafe()
     {
         // Counter lost but a recipe 10005 recorded: new codes must not reuse it.
@@ -599,7 +625,7 @@ private slots:
         QVERIFY(root->writeFile(LIST_FILE, hexBytes("00002711 ffffffff 00000001"))); // a count far too big
         RecipeElementList h("milling");
         h.Load();
-        QVERIFY(h.updateList.isEmpty());
+        QCOMPARE(h.getLastUpdate(), 0u);
     }
 };
 
