@@ -248,6 +248,20 @@ private slots:
         QVERIFY(back.Save());
         QCOMPARE(root->readFile(REGISTRY).toHex(), expected.toHex());
     }
+
+    // A registered beaker whose file is already gone is deleted: the registry
+    // records it, and the answer says so. Nothing left to delete is refused.
+    void deletingABeakerWhoseFileIsGone()
+    {
+        QVERIFY(bigBeaker().Save("op"));
+        QVERIFY(QFile::remove(root->path(BEAKER)));
+        platform::advanceFixedNow(5);
+        GlassElement g = bigBeaker();
+        QVERIFY(g.Delete("op"));
+        QCOMPARE(glassList->getAllDeleteGlass(T0 + 5), QStringList{"AB.123456"});
+        QVERIFY(!glassList->contains("AB.123456"));
+        QVERIFY(!bigBeaker().Delete("op"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBeakers)
