@@ -1,7 +1,8 @@
 #pragma once
 // The process-wide data objects, declared in one place. They are created once
 // (statically or at start-up) and never freed; the screens, the serial link
-// thread and the remote interpreter share them without locks.
+// thread and the remote interpreter share them. The recipe lists, the beaker
+// registry and the life counters lock themselves; the work programs do not.
 
 class QString;
 class WorkSettings;

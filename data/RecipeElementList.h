@@ -97,7 +97,7 @@ public:
     {
         RecipeSet user;
         RecipeSet factory;
-        QMap<QString, uint> total;
+        QMap<QString, uint> total; // union of both name maps (factory wins); rebuilt by mergeList()
     };
 
     // Every operation locks the list; hold() keeps it locked across several

@@ -56,6 +56,7 @@ void WorkingTimer::load()
         {
             std::lock_guard<std::mutex> l(m);
             WorkingTimerLoaded = false;
+            readFailed = false; // nothing left that a save could destroy
         }
         if (save())
             platform::debugLine("WorkingTimer File Dummy CREATO!!");
