@@ -1,7 +1,8 @@
 #pragma once
 // The process-wide data objects, declared in one place. They are created once
 // (statically or at start-up) and never freed; the screens, the serial link
-// thread and the remote interpreter share them without locks.
+// thread and the remote interpreter share them. The recipe lists, the beaker
+// registry and the life counters lock themselves; the work programs do not.
 
 class QString;
 class WorkSettings;
@@ -52,9 +53,6 @@ extern GlassElement *actualSelectedGlass;
 extern std::atomic<bool> costructorEnable;
 extern GuardedString serialNumber; // written by the settings screen, read by the TCP thread
 
-// Plugs the work programs' hooks (maxima for the life counters, the
-// registry's last change for the database time) into the objects above.
-void connectLinkHooks();
 // ===== end of user settings, life counters and beaker registry ===================
 
 // ===== Presets, limit maps and the built-in programs =============================

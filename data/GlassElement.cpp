@@ -215,6 +215,15 @@ bool GlassElement::Save(const QString &user)
             << quint32(recipeCode) << quint8(recipeType);
     }
     storedfile::makeFolder(GlassElementsList::folderPath());
+    // The registry stays locked until its file is written, so that a failure
+    // takes back this change and no other.
+    std::unique_lock<std::recursive_mutex> held;
+    GlassElementsList::State before;
+    if (glassList) {
+        held = glassList->hold();
+        before = glassList->snapshot();
+    }
+    const storedfile::Backup previous(filePath());
     if (!storedfile::writeAll(filePath(), raw)) {
         platform::reportToOperator("Recipe Saving Error.");
         return false;
@@ -225,7 +234,13 @@ bool GlassElement::Save(const QString &user)
         glassList->updateElement(glassCode, user);
     else
         glassList->insertNewElement(glassCode, user);
-    return glassList->Save();
+    if (glassList->Save())
+        return true;
+    // The change time lives in the registry: a beaker file whose change could
+    // not be recorded is put back as it was.
+    previous.restore();
+    glassList->restore(before);
+    return false;
 }
 
 bool GlassElement::Load()
@@ -260,20 +275,41 @@ bool GlassElement::Load()
 
 bool GlassElement::Delete(const QString &user)
 {
-    bool removed = false;
-    if (isValidGlassCode(glassCode)) {
-        const std::string path = filePath();
-        removed = storedfile::exists(path) && storedfile::removeFile(path);
-        // A registered beaker whose file is already gone is deleted all the
-        // same, or the registry would report it present for ever.
-        if (glassList && (removed || glassList->contains(glassCode))) {
-            glassList->removeElement(glassCode, user);
+    if (!isValidGlassCode(glassCode))
+        return false;
+    const std::string path = filePath();
+    std::unique_lock<std::recursive_mutex> held;
+    GlassElementsList::State before;
+    if (glassList) {
+        held = glassList->hold();
+        before = glassList->snapshot();
+    }
+    const bool fileThere = storedfile::exists(path);
+    // A registered beaker whose file is already gone is deleted all the same
+    // (and that is a success), or the registry would report it present for ever.
+    const bool registered = glassList && glassList->contains(glassCode);
+    if (!fileThere && !registered)
+        return false;
+    // The deletion is recorded first: a registry that cannot be written
+    // leaves the beaker whole.
+    if (glassList) {
+        glassList->removeElement(glassCode, user);
+        if (!glassList->Save()) {
+            glassList->restore(before);
+            return false;
+        }
+    }
+    if (fileThere && !storedfile::removeFile(path)) {
+        platform::debugLine("GlassElement: cannot remove " + path);
+        if (glassList) {
+            glassList->restore(before);
             glassList->Save();
         }
+        return false;
     }
     glassCode.clear();
     glassType.clear();
-    return removed;
+    return true;
 }
 
 ByteVector GlassElement::toByte() const

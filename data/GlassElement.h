@@ -61,8 +61,13 @@ public:
     // A beaker has been read or set.
     bool isLoad() const;
 
+    // Writes the beaker file and records the change in the registry; when
+    // either cannot be stored, both stay as they were and the answer is false.
     bool Save(const QString &user);
     bool Load();
+    // Records the deletion and removes the file; true when the registry
+    // records it (also for a registered beaker whose file was already gone).
+    // The code and type are emptied on success.
     bool Delete(const QString &user);
 
     // The remote protocol's form: code, type, creation, deadline, recipe code,

@@ -10,6 +10,7 @@
 #include <QDataStream>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -18,19 +19,18 @@ uint now()
     return static_cast<uint>(platform::nowSeconds());
 }
 
-// A time is a map key: it may meanwhile belong to another code changed in the
-// same second, whose entry must not be dropped with ours.
-void dropTimeEntry(QMap<uint, QString> &byTime, const QMap<QString, uint> &byCode, const QString &code)
+// A time key may be shared with other codes changed in the same second; only
+// this code's entry goes.
+void dropTimeEntry(QMultiMap<uint, QString> &byTime, const QMap<QString, uint> &byCode, const QString &code)
 {
     const auto it = byCode.constFind(code);
-    if (it == byCode.constEnd())
-        return;
-    const auto entry = byTime.find(it.value());
-    if (entry != byTime.end() && entry.value() == code)
-        byTime.erase(entry);
+    if (it != byCode.constEnd())
+        byTime.remove(it.value(), code);
 }
 
-QStringList walkNewestFirst(const QMap<uint, QString> &byTime, uint32_t since)
+// Newest second first; within one second the later change first (the order
+// in which the map keeps equal keys).
+QStringList walkNewestFirst(const QMultiMap<uint, QString> &byTime, uint32_t since)
 {
     QStringList codes;
     auto it = byTime.constEnd();
@@ -38,7 +38,10 @@ QStringList walkNewestFirst(const QMap<uint, QString> &byTime, uint32_t since)
         --it;
         if (it.key() < since)
             break;
-        codes << it.value();
+        const auto first = byTime.lowerBound(it.key());
+        for (auto same = first; same != std::next(it); ++same)
+            codes << same.value();
+        it = first;
     }
     return codes;
 }
@@ -55,18 +58,35 @@ std::string GlassElementsList::filePath()
     return folderPath() + "/glass.list";
 }
 
+std::unique_lock<std::recursive_mutex> GlassElementsList::hold() const
+{
+    return std::unique_lock<std::recursive_mutex>(m);
+}
+
+GlassElementsList::State GlassElementsList::snapshot() const
+{
+    const auto l = hold();
+    return s;
+}
+
+void GlassElementsList::restore(const State &state)
+{
+    const auto l = hold();
+    s = state;
+}
+
 bool GlassElementsList::insertNewElement(const QString &code, const QString &user)
 {
     const uint t = now();
-    std::lock_guard<std::mutex> l(m);
+    const auto l = hold();
     // A code printed on a new beaker may have been used before: once it is
     // registered again it is no longer a deleted beaker.
-    dropTimeEntry(deleteList, deleteListReverse, code);
-    deleteListReverse.remove(code);
-    dropTimeEntry(updateList, updateListReverse, code);
-    updateList.insert(t, code);
-    updateListReverse.insert(code, t);
-    userUpdateList.insert(code, user);
+    dropTimeEntry(s.deleteList, s.deleteListReverse, code);
+    s.deleteListReverse.remove(code);
+    dropTimeEntry(s.updateList, s.updateListReverse, code);
+    s.updateList.insert(t, code);
+    s.updateListReverse.insert(code, t);
+    s.userUpdateList.insert(code, user);
     return true;
 }
 
@@ -79,82 +99,84 @@ bool GlassElementsList::updateElement(const QString &code, const QString &user)
 bool GlassElementsList::removeElement(const QString &code, const QString &user)
 {
     const uint t = now();
-    std::lock_guard<std::mutex> l(m);
-    dropTimeEntry(updateList, updateListReverse, code);
-    updateListReverse.remove(code);
-    dropTimeEntry(deleteList, deleteListReverse, code);
-    deleteList.insert(t, code);
-    deleteListReverse.insert(code, t);
-    userUpdateList.insert(code, user);
+    const auto l = hold();
+    dropTimeEntry(s.updateList, s.updateListReverse, code);
+    s.updateListReverse.remove(code);
+    dropTimeEntry(s.deleteList, s.deleteListReverse, code);
+    s.deleteList.insert(t, code);
+    s.deleteListReverse.insert(code, t);
+    s.userUpdateList.insert(code, user);
     return true;
 }
 
 QStringList GlassElementsList::getGlassCodeList() const
 {
-    std::lock_guard<std::mutex> l(m);
-    return updateListReverse.keys();
+    const auto l = hold();
+    return s.updateListReverse.keys();
 }
 
 bool GlassElementsList::contains(const QString &code) const
 {
-    std::lock_guard<std::mutex> l(m);
-    return updateListReverse.contains(code);
+    const auto l = hold();
+    return s.updateListReverse.contains(code);
 }
 
 uint32_t GlassElementsList::getGlassUpdate(const QString &code) const
 {
-    std::lock_guard<std::mutex> l(m);
-    const auto u = updateListReverse.constFind(code);
-    if (u != updateListReverse.constEnd())
+    const auto l = hold();
+    const auto u = s.updateListReverse.constFind(code);
+    if (u != s.updateListReverse.constEnd())
         return u.value();
-    return deleteListReverse.value(code, 0);
+    return s.deleteListReverse.value(code, 0);
 }
 
 QStringList GlassElementsList::getAllUpdateGlass(uint32_t since) const
 {
-    std::lock_guard<std::mutex> l(m);
-    return walkNewestFirst(updateList, since);
+    const auto l = hold();
+    return walkNewestFirst(s.updateList, since);
 }
 
 QStringList GlassElementsList::getAllDeleteGlass(uint32_t since) const
 {
-    std::lock_guard<std::mutex> l(m);
-    return walkNewestFirst(deleteList, since);
+    const auto l = hold();
+    return walkNewestFirst(s.deleteList, since);
 }
 
 uint32_t GlassElementsList::getLastUpdate() const
 {
-    std::lock_guard<std::mutex> l(m);
+    const auto l = hold();
     uint32_t newest = 0;
-    if (!updateList.isEmpty())
-        newest = std::max<uint32_t>(newest, updateList.lastKey());
-    if (!deleteList.isEmpty())
-        newest = std::max<uint32_t>(newest, deleteList.lastKey());
+    if (!s.updateList.isEmpty())
+        newest = std::max<uint32_t>(newest, s.updateList.lastKey());
+    if (!s.deleteList.isEmpty())
+        newest = std::max<uint32_t>(newest, s.deleteList.lastKey());
     return newest;
 }
 
 QString GlassElementsList::getUser(const QString &code) const
 {
-    std::lock_guard<std::mutex> l(m);
-    return userUpdateList.value(code);
+    const auto l = hold();
+    return s.userUpdateList.value(code);
 }
 
+// The registry stays locked while its file is written: a change made
+// meanwhile waits, and its own save then writes it after this one.
 bool GlassElementsList::Save()
 {
+    const auto l = hold();
     QByteArray raw;
     {
-        std::lock_guard<std::mutex> l(m);
         QDataStream out(&raw, QIODevice::WriteOnly);
         storedfile::prepare(out);
-        out << updateList << updateListReverse;
+        out << s.updateList << s.updateListReverse;
         // The hash is written in a fixed order (as the maps are, newest key
         // first) so that equal registries give equal files.
-        QStringList codes = userUpdateList.keys();
+        QStringList codes = s.userUpdateList.keys();
         std::sort(codes.begin(), codes.end());
         out << quint32(codes.size());
         for (auto it = codes.crbegin(); it != codes.crend(); ++it)
-            out << *it << userUpdateList.value(*it);
-        out << deleteList << deleteListReverse;
+            out << *it << s.userUpdateList.value(*it);
+        out << s.deleteList << s.deleteListReverse;
     }
     storedfile::makeFolder(folderPath());
     if (!storedfile::writeAll(filePath(), raw)) {
@@ -172,21 +194,14 @@ bool GlassElementsList::Load()
     QDataStream in(raw);
     storedfile::prepare(in);
 
-    QMap<uint, QString> updates, deletes;
-    QMap<QString, uint> updatesByCode, deletesByCode;
-    QHash<QString, QString> users;
-    const bool ok = StreamIO::readMap(in, updates) && StreamIO::readMap(in, updatesByCode)
-                    && StreamIO::readMap(in, users) && StreamIO::readMap(in, deletes)
-                    && StreamIO::readMap(in, deletesByCode);
+    State read;
+    const bool ok = StreamIO::readMap(in, read.updateList) && StreamIO::readMap(in, read.updateListReverse)
+                    && StreamIO::readMap(in, read.userUpdateList) && StreamIO::readMap(in, read.deleteList)
+                    && StreamIO::readMap(in, read.deleteListReverse);
     if (!ok) {
         platform::debugLine("glass.list damaged, registry not loaded: " + filePath());
         return false;
     }
-    std::lock_guard<std::mutex> l(m);
-    updateList = updates;
-    updateListReverse = updatesByCode;
-    userUpdateList = users;
-    deleteList = deletes;
-    deleteListReverse = deletesByCode;
+    restore(read);
     return true;
 }

@@ -5,7 +5,8 @@
 // Built like the recipe lists, stored in "/home/root/glasses//glass.list".
 //
 // The screens and the remote interpreter both change it, so every operation
-// is locked.
+// is locked; a save writes the registry as it stands when the write starts,
+// and saves never overtake each other, so the newest state is what stays.
 
 #include <QHash>
 #include <QMap>
@@ -46,11 +47,25 @@ public:
     static std::string folderPath();
     static std::string filePath();
 
+    // Everything the registry holds. Several beakers may change in the same
+    // second, so the time-keyed maps hold one entry per code (equal keys
+    // allowed, as the stream format permits).
+    struct State
+    {
+        QMultiMap<uint, QString> updateList;   // time of last change -> code
+        QMap<QString, uint> updateListReverse; // code -> time of last change
+        QHash<QString, QString> userUpdateList; // code -> who made the last change
+        QMultiMap<uint, QString> deleteList;   // time of deletion -> code
+        QMap<QString, uint> deleteListReverse; // code -> time of deletion
+    };
+    // hold() keeps the registry locked across several calls (the lock is
+    // recursive), so that a change whose files cannot be written can be
+    // undone with restore(snapshot()) without losing another thread's.
+    std::unique_lock<std::recursive_mutex> hold() const;
+    State snapshot() const;
+    void restore(const State &state);
+
 private:
-    mutable std::mutex m;
-    QMap<uint, QString> updateList;        // time of last change -> code
-    QMap<QString, uint> updateListReverse; // code -> time of last change
-    QHash<QString, QString> userUpdateList; // code -> who made the last change
-    QMap<uint, QString> deleteList;        // time of deletion -> code
-    QMap<QString, uint> deleteListReverse; // code -> time of deletion
+    mutable std::recursive_mutex m;
+    State s;
 };

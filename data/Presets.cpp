@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -186,14 +188,29 @@ void fillFromRecord(WorkSettings &w, const std::vector<uint8_t> &fields, int str
     }
 }
 
+// A hand-edited record may hold any byte; values the program could not run
+// (indexes past the speed tables, bytes the board cannot take) give the
+// preset its defaults instead.
+void buildPresetInto(WorkSettings &w, const FunctionPresets &fn, const std::vector<uint8_t> &fields, int strength,
+                     bool copies)
+{
+    const char *name = fn.names[static_cast<std::size_t>(strength)];
+    preparePreset(w, name);
+    if (holdsRecord(fields, strength)) {
+        fillFromRecord(w, fields, strength);
+        const std::string problem = w.rangeProblem();
+        if (problem.empty())
+            return;
+        platform::debugLine(platform::path(fn.csv) + ": " + name + " fuori limite (" + problem
+                            + "), valori predefiniti");
+        preparePreset(w, name);
+    }
+    fn.defaults(w, strength, copies);
+}
+
 void buildPreset(const FunctionPresets &fn, const std::vector<uint8_t> &fields, int strength, bool copies)
 {
-    WorkSettings &w = **fn.presets[static_cast<std::size_t>(strength)];
-    preparePreset(w, fn.names[static_cast<std::size_t>(strength)]);
-    if (holdsRecord(fields, strength))
-        fillFromRecord(w, fields, strength);
-    else
-        fn.defaults(w, strength, copies);
+    buildPresetInto(**fn.presets[static_cast<std::size_t>(strength)], fn, fields, strength, copies);
 }
 
 void initFunction(const FunctionPresets &fn)
@@ -323,8 +340,38 @@ uint8_t checkDangerousSetting(uint8_t key, int function)
     return map->value(key, 255);
 }
 
+namespace {
+std::atomic<bool> speedTableRead{false};
+} // namespace
+
+int cutSpeedLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (!speedTableRead)
+            loadRpmSpeedTable();
+    });
+    return std::clamp(cutspeed_max, 0, RPM_SPEED_TABLE_SIZE - 1);
+}
+
+bool rebuildPresetFromCsv(WorkSettings &w)
+{
+    for (const FunctionPresets *fn : {&MILLING, &CUTTING, &WHIPPING}) {
+        for (int strength = 0; strength < 3; ++strength) {
+            if (w.filename != QLatin1String(fn->names[static_cast<std::size_t>(strength)]))
+                continue;
+            std::vector<uint8_t> fields;
+            readFields(fn->csv, fields);
+            buildPresetInto(w, *fn, fields, strength, true);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool loadRpmSpeedTable()
 {
+    speedTableRead = true;
     QByteArray content;
     if (!readSmallFile(platform::path("/home/root/rpmspeed.csv"), MAX_CSV_SIZE, content))
         return false;

@@ -9,11 +9,14 @@
 // form one flat list of byte values. Each preset takes 45 fields followed by
 // one unused field (soft from 0, medium from 46, hard from 92); the fields from
 // 138 on are pairs (cut speed index, immersion speed index) that must not be
-// combined. A preset the file cannot fill takes its compiled-in defaults.
+// combined. A preset the file cannot fill, or whose record holds a value
+// beyond its limits, takes its compiled-in defaults.
 // The limit files ("millingLimit.csv", ...) are (key, value) pairs.
 
 #include <cstdint>
 #include <functional>
+
+class WorkSettings;
 
 // Function codes of the limit checks (the recipe type codes).
 constexpr int FUNCTION_FROSTIZING = 1;
@@ -40,6 +43,16 @@ uint8_t checkDangerousSetting(uint8_t key, int function);
 // Reads "/home/root/rpmspeed.csv" into rpmSpeedTable and cutspeed_max; false
 // (table untouched) when the file yields no value.
 bool loadRpmSpeedTable();
+// The highest cut speed index a program may hold: cutspeed_max, never beyond
+// the table. Stored programs are checked before start-up reads the speed
+// file, so the first call reads it unless that has happened already.
+int cutSpeedLimit();
+
+// A program whose stored file is missing or damaged and that is one of the
+// nine presets (by its filename) is rebuilt from its own record of the
+// function's CSV file, or its compiled-in default; the other presets and the
+// limit maps are left alone. False for any other name (nothing changes).
+bool rebuildPresetFromCsv(WorkSettings &w);
 // Reads "/home/root/extra_settings" into portionMeasureUnit.
 void loadExtraSettings();
 

@@ -1,7 +1,7 @@
 #include "data/RecipeElementList.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/GlassElementsList.h"
 #include "data/StreamIO.h"
 #include "data/WorkSettings.h"
 
@@ -40,28 +40,13 @@ uint codeFromText(const QString &text)
     return ok ? code : 0;
 }
 
-// The seven stored containers and the code counter of one recipe set, so that
-// the user and default operations share one implementation.
-struct RecipeSet
-{
-    QMap<uint, uint> &updateList;
-    QMap<uint, uint> &updateListReverse;
-    QHash<uint, QString> &userUpdateList;
-    QMap<QString, uint> &nameList;
-    QMap<uint, QString> &nameListReverse;
-    QMap<uint, uint> &deleteList;
-    QMap<uint, uint> &deleteListReverse;
-    uint32_t &lastUsedCode;
-};
+using RecipeSet = RecipeElementList::RecipeSet;
 
-// A time key may have been taken over by another code changed in the same
-// second; only drop it when it still points at this code, or the other
-// recipe's change would vanish from the update history.
-void dropTimeKey(QMap<uint, uint> &byTime, uint time, uint code)
+// A time key may be shared with other codes changed in the same second; only
+// this code's entry goes, the others stay in the update history.
+void dropTimeKey(QMultiMap<uint, uint> &byTime, uint time, uint code)
 {
-    const auto it = byTime.constFind(time);
-    if (it != byTime.constEnd() && it.value() == code)
-        byTime.remove(time);
+    byTime.remove(time, code);
 }
 
 void dropNameIfOwned(QMap<QString, uint> &names, const QString &name, uint code)
@@ -73,8 +58,8 @@ void dropNameIfOwned(QMap<QString, uint> &names, const QString &name, uint code)
 
 QList<uint> changedSince(const QMap<uint, uint> &byCode, uint32_t since)
 {
-    // Walk the code -> time map rather than the time -> code one: two changes
-    // in the same second share a time key, and the earlier one would be lost.
+    // Walk the code -> time map: newest first, and within one second the
+    // higher code first, whatever order the time-keyed map keeps them in.
     std::vector<std::pair<uint, uint>> hits; // (time, code)
     for (auto it = byCode.constBegin(); it != byCode.constEnd(); ++it) {
         if (it.value() >= since)
@@ -87,16 +72,16 @@ QList<uint> changedSince(const QMap<uint, uint> &byCode, uint32_t since)
     return codes;
 }
 
-uint32_t newestKey(const QMap<uint, uint> &byTime)
+uint32_t newestKey(const QMultiMap<uint, uint> &byTime)
 {
     return byTime.isEmpty() ? 0 : byTime.lastKey();
 }
 
 // Keeps a corrupt or hand-edited list from handing out a code that is already
 // in use, which would make two recipes share one file.
-void repairCounter(uint32_t &counter, const RecipeSet &set, uint32_t floor)
+void repairCounter(RecipeSet &set, uint32_t floor)
 {
-    uint32_t highest = std::max(counter, floor);
+    uint32_t highest = std::max(set.lastUsedCode, floor);
     auto consider = [&highest](uint code) { highest = std::max<uint32_t>(highest, code); };
     for (auto it = set.nameListReverse.constBegin(); it != set.nameListReverse.constEnd(); ++it)
         consider(it.key());
@@ -104,10 +89,10 @@ void repairCounter(uint32_t &counter, const RecipeSet &set, uint32_t floor)
         consider(it.key());
     for (auto it = set.deleteListReverse.constBegin(); it != set.deleteListReverse.constEnd(); ++it)
         consider(it.key());
-    if (highest != counter) {
-        platform::debugLine("RecipeElementList -> ultimo codice corretto da " + std::to_string(counter) + " a "
-                            + std::to_string(highest));
-        counter = highest;
+    if (highest != set.lastUsedCode) {
+        platform::debugLine("RecipeElementList -> ultimo codice corretto da " + std::to_string(set.lastUsedCode)
+                            + " a " + std::to_string(highest));
+        set.lastUsedCode = highest;
     }
 }
 
@@ -132,7 +117,7 @@ bool writeSet(const QString &file, const RecipeSet &set)
 
 // Reads one list file. Each container is taken as a whole or not at all, so a
 // truncated file keeps everything before the damage.
-void readSet(const QString &file, const RecipeSet &set, uint32_t floor)
+void readSet(const QString &file, RecipeSet &set, uint32_t floor)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
@@ -149,14 +134,14 @@ void readSet(const QString &file, const RecipeSet &set, uint32_t floor)
                     && StreamIO::readMap(in, set.deleteListReverse);
     if (!ok)
         platform::debugLine("RecipeElementList -> file danneggiato: " + file.toStdString());
-    repairCounter(set.lastUsedCode, set, floor);
+    repairCounter(set, floor);
 }
 
-bool insertInto(RecipeSet set, QMap<QString, uint> &total, const QString &name, const QString &user)
+bool insertInto(RecipeSet &set, QMap<QString, uint> &total, const QString &name, const QString &user)
 {
     const uint code = ++set.lastUsedCode;
     const uint t = now();
-    set.updateList[t] = code;
+    set.updateList.insert(t, code);
     set.updateListReverse[code] = t;
     set.userUpdateList[code] = user;
     set.nameList[name] = code;
@@ -165,7 +150,7 @@ bool insertInto(RecipeSet set, QMap<QString, uint> &total, const QString &name, 
     return true;
 }
 
-bool updateIn(RecipeSet set, QMap<QString, uint> &total, const QString &name, const QString &user, uint code)
+bool updateIn(RecipeSet &set, QMap<QString, uint> &total, const QString &name, const QString &user, uint code)
 {
     const auto known = set.nameListReverse.constFind(code);
     if (known == set.nameListReverse.constEnd())
@@ -176,7 +161,7 @@ bool updateIn(RecipeSet set, QMap<QString, uint> &total, const QString &name, co
         dropTimeKey(set.updateList, previousTime.value(), code);
     const uint t = now();
     set.updateListReverse[code] = t;
-    set.updateList[t] = code;
+    set.updateList.insert(t, code);
     set.userUpdateList[code] = user;
     dropNameIfOwned(set.nameList, previousName, code);
     dropNameIfOwned(total, previousName, code);
@@ -186,7 +171,7 @@ bool updateIn(RecipeSet set, QMap<QString, uint> &total, const QString &name, co
     return true;
 }
 
-bool removeFrom(RecipeSet set, QMap<QString, uint> &total, uint code, const QString &user)
+bool removeFrom(RecipeSet &set, QMap<QString, uint> &total, uint code, const QString &user)
 {
     Q_UNUSED(user);
     const auto known = set.nameListReverse.constFind(code);
@@ -205,72 +190,83 @@ bool removeFrom(RecipeSet set, QMap<QString, uint> &total, uint code, const QStr
     if (deleted != set.deleteListReverse.constEnd())
         dropTimeKey(set.deleteList, deleted.value(), code);
     const uint t = now();
-    set.deleteList[t] = code;
+    set.deleteList.insert(t, code);
     set.deleteListReverse[code] = t;
     return true;
 }
 
 } // namespace
 
-namespace {
-
-RecipeSet userSet(RecipeElementList &l)
+RecipeElementList::RecipeElementList(const QString &type) : workingType(type)
 {
-    return RecipeSet{l.updateList,     l.updateListReverse, l.userUpdateList,    l.recipeNameList,
-                     l.recipeNameListReverse, l.deleteList, l.deleteListReverse, l.lastUsedRecipeCode};
+    s.user.lastUsedCode = LAST_DEFAULT_CODE;
+    s.factory.lastUsedCode = 0;
 }
 
-RecipeSet defaultSet(RecipeElementList &l)
+std::unique_lock<std::recursive_mutex> RecipeElementList::hold() const
 {
-    return RecipeSet{l.updateListDefault,           l.updateListReverseDefault, l.userUpdateListDefault,
-                     l.recipeNameListDefault,       l.recipeNameListReverseDefault, l.deleteListDefault,
-                     l.deleteListReverseDefault,    l.lastUsedRecipeCodeDefault};
+    return std::unique_lock<std::recursive_mutex>(m);
 }
 
-} // namespace
+RecipeElementList::State RecipeElementList::snapshot() const
+{
+    const auto l = hold();
+    return s;
+}
 
-RecipeElementList::RecipeElementList(const QString &type) : workingType(type) {}
+void RecipeElementList::restore(const State &state)
+{
+    const auto l = hold();
+    s = state;
+}
 
 bool RecipeElementList::insertNewElement(const QString &name, const QString &user)
 {
-    return insertInto(userSet(*this), recipeNameListTotal, name, user);
+    const auto l = hold();
+    return insertInto(s.user, s.total, name, user);
 }
 
 bool RecipeElementList::insertNewElementDefault(const QString &name, const QString &user)
 {
-    return insertInto(defaultSet(*this), recipeNameListTotal, name, user);
+    const auto l = hold();
+    return insertInto(s.factory, s.total, name, user);
 }
 
 bool RecipeElementList::updateElement(const QString &name, const QString &user, uint code)
 {
-    return updateIn(userSet(*this), recipeNameListTotal, name, user, code);
+    const auto l = hold();
+    return updateIn(s.user, s.total, name, user, code);
 }
 
 bool RecipeElementList::updateElementDefault(const QString &name, const QString &user, uint code)
 {
-    return updateIn(defaultSet(*this), recipeNameListTotal, name, user, code);
+    const auto l = hold();
+    return updateIn(s.factory, s.total, name, user, code);
 }
 
 bool RecipeElementList::removeElement(uint code, const QString &user)
 {
-    return removeFrom(userSet(*this), recipeNameListTotal, code, user);
+    const auto l = hold();
+    return removeFrom(s.user, s.total, code, user);
 }
 
 bool RecipeElementList::removeElementDefault(uint code, const QString &user)
 {
-    return removeFrom(defaultSet(*this), recipeNameListTotal, code, user);
+    const auto l = hold();
+    return removeFrom(s.factory, s.total, code, user);
 }
 
 QString RecipeElementList::generateId(const QString &name, bool isDefault, const QString &user)
 {
-    const auto it = recipeNameListTotal.constFind(name);
-    if (it == recipeNameListTotal.constEnd()) {
+    const auto l = hold();
+    const auto it = s.total.constFind(name);
+    if (it == s.total.constEnd()) {
         if (isDefault) {
             insertNewElementDefault(name, user);
-            return QString::number(lastUsedRecipeCodeDefault);
+            return QString::number(s.factory.lastUsedCode);
         }
         insertNewElement(name, user);
-        return QString::number(lastUsedRecipeCode);
+        return QString::number(s.user.lastUsedCode);
     }
     const uint code = it.value();
     if (isDefault)
@@ -282,33 +278,45 @@ QString RecipeElementList::generateId(const QString &name, bool isDefault, const
 
 QStringList RecipeElementList::getRecipesNameList() const
 {
-    return recipeNameListTotal.keys();
+    const auto l = hold();
+    return s.total.keys();
+}
+
+QStringList RecipeElementList::getDefaultRecipesNameList() const
+{
+    const auto l = hold();
+    return s.factory.nameList.keys();
 }
 
 bool RecipeElementList::contains(uint code) const
 {
-    return isUserCode(code) ? recipeNameListReverse.contains(code) : recipeNameListReverseDefault.contains(code);
+    const auto l = hold();
+    return isUserCode(code) ? s.user.nameListReverse.contains(code) : s.factory.nameListReverse.contains(code);
 }
 
 bool RecipeElementList::contains(const QString &name) const
 {
-    return recipeNameListTotal.contains(name);
+    const auto l = hold();
+    return s.total.contains(name);
 }
 
 QString RecipeElementList::getId(const QString &name) const
 {
-    return QString::number(recipeNameListTotal.value(name, 0));
+    const auto l = hold();
+    return QString::number(s.total.value(name, 0));
 }
 
 bool RecipeElementList::isDefault(const QString &name) const
 {
-    const auto it = recipeNameListTotal.constFind(name);
-    return it != recipeNameListTotal.constEnd() && !isUserCode(it.value());
+    const auto l = hold();
+    const auto it = s.total.constFind(name);
+    return it != s.total.constEnd() && !isUserCode(it.value());
 }
 
 QString RecipeElementList::getRecipeName(uint code) const
 {
-    return isUserCode(code) ? recipeNameListReverse.value(code) : recipeNameListReverseDefault.value(code);
+    const auto l = hold();
+    return (isUserCode(code) ? s.user : s.factory).nameListReverse.value(code);
 }
 
 QString RecipeElementList::getRecipeName(const QString &code) const
@@ -318,12 +326,12 @@ QString RecipeElementList::getRecipeName(const QString &code) const
 
 uint32_t RecipeElementList::getRecipeUpdate(uint code) const
 {
-    const QMap<uint, uint> &changed = isUserCode(code) ? updateListReverse : updateListReverseDefault;
-    const QMap<uint, uint> &deleted = isUserCode(code) ? deleteListReverse : deleteListReverseDefault;
-    const auto c = changed.constFind(code);
-    if (c != changed.constEnd())
+    const auto l = hold();
+    const RecipeSet &set = isUserCode(code) ? s.user : s.factory;
+    const auto c = set.updateListReverse.constFind(code);
+    if (c != set.updateListReverse.constEnd())
         return c.value();
-    return deleted.value(code, 0);
+    return set.deleteListReverse.value(code, 0);
 }
 
 uint32_t RecipeElementList::getRecipeUpdate(const QString &code) const
@@ -333,27 +341,29 @@ uint32_t RecipeElementList::getRecipeUpdate(const QString &code) const
 
 QList<uint> RecipeElementList::getAllUpdateRecipe(uint32_t since) const
 {
-    return changedSince(updateListReverse, since)
-           + changedSince(updateListReverseDefault, since);
+    const auto l = hold();
+    return changedSince(s.user.updateListReverse, since) + changedSince(s.factory.updateListReverse, since);
 }
 
 QList<uint> RecipeElementList::getAllDeleteRecipe(uint32_t since) const
 {
-    return changedSince(deleteListReverse, since)
-           + changedSince(deleteListReverseDefault, since);
+    const auto l = hold();
+    return changedSince(s.user.deleteListReverse, since) + changedSince(s.factory.deleteListReverse, since);
 }
 
 uint32_t RecipeElementList::getLastUpdate() const
 {
-    return std::max({newestKey(updateList), newestKey(updateListDefault), newestKey(deleteList),
-                     newestKey(deleteListDefault)});
+    const auto l = hold();
+    return std::max({newestKey(s.user.updateList), newestKey(s.factory.updateList), newestKey(s.user.deleteList),
+                     newestKey(s.factory.deleteList)});
 }
 
 void RecipeElementList::mergeList()
 {
-    recipeNameListTotal = recipeNameList;
-    for (auto it = recipeNameListDefault.constBegin(); it != recipeNameListDefault.constEnd(); ++it)
-        recipeNameListTotal.insert(it.key(), it.value());
+    const auto l = hold();
+    s.total = s.user.nameList;
+    for (auto it = s.factory.nameList.constBegin(); it != s.factory.nameList.constEnd(); ++it)
+        s.total.insert(it.key(), it.value());
 }
 
 QString RecipeElementList::userFilePath() const
@@ -366,20 +376,25 @@ QString RecipeElementList::defaultFilePath() const
     return QString::fromStdString(platform::path(save_base_path)) + workingType + "/recipes_default.list";
 }
 
+// The list stays locked while its file is written: a change made meanwhile
+// waits, and its own save then writes it after this one.
 bool RecipeElementList::Save()
 {
-    return writeSet(userFilePath(), userSet(*this));
+    const auto l = hold();
+    return writeSet(userFilePath(), s.user);
 }
 
 bool RecipeElementList::SaveDefault()
 {
-    return writeSet(defaultFilePath(), defaultSet(*this));
+    const auto l = hold();
+    return writeSet(defaultFilePath(), s.factory);
 }
 
 void RecipeElementList::Load()
 {
-    readSet(userFilePath(), userSet(*this), LAST_DEFAULT_CODE);
-    readSet(defaultFilePath(), defaultSet(*this), 0);
+    const auto l = hold();
+    readSet(userFilePath(), s.user, LAST_DEFAULT_CODE);
+    readSet(defaultFilePath(), s.factory, 0);
     mergeList();
 }
 
@@ -390,7 +405,7 @@ uint32_t getLastUpdateDB()
         if (list)
             newest = std::max(newest, list->getLastUpdate());
     }
-    if (DataHooks::glassLastUpdate)
-        newest = std::max(newest, DataHooks::glassLastUpdate());
+    if (glassList)
+        newest = std::max(newest, glassList->getLastUpdate());
     return newest;
 }

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 // Declared for single entries; the lists themselves do not use it.
@@ -32,6 +33,8 @@ public:
         : RecipeElementList(QString::fromStdString(workingType))
     {
     }
+    RecipeElementList(const RecipeElementList &) = delete;
+    RecipeElementList &operator=(const RecipeElementList &) = delete;
 
     bool insertNewElement(const QString &name, const QString &user);
     bool insertNewElementDefault(const QString &name, const QString &user);
@@ -65,6 +68,8 @@ public:
 
     void mergeList();
 
+    // Each writes the list as it stands when the write starts; saves of one
+    // file never overtake each other, so the newest state is what stays.
     bool Save();
     bool SaveDefault();
     void Load();
@@ -72,28 +77,42 @@ public:
     QString userFilePath() const;
     QString defaultFilePath() const;
 
-    // ---- stored state, user set ----
-    QMap<uint, uint> updateList;        // time of last change -> code
-    QMap<uint, uint> updateListReverse; // code -> time of last change
-    QHash<uint, QString> userUpdateList; // code -> who made the last change
-    QMap<QString, uint> recipeNameList;
-    QMap<uint, QString> recipeNameListReverse;
-    QMap<uint, uint> deleteList;        // time of deletion -> code
-    QMap<uint, uint> deleteListReverse; // code -> time of deletion
-    // ---- stored state, default set ----
-    QMap<uint, uint> updateListDefault;
-    QMap<uint, uint> updateListReverseDefault;
-    QHash<uint, QString> userUpdateListDefault;
-    QMap<QString, uint> recipeNameListDefault;
-    QMap<uint, QString> recipeNameListReverseDefault;
-    QMap<uint, uint> deleteListDefault;
-    QMap<uint, uint> deleteListReverseDefault;
+    // The stored containers of one set. Several changes may fall in the same
+    // second, so the time-keyed maps hold one entry per code (equal keys
+    // allowed, as the stream format permits).
+    struct RecipeSet
+    {
+        QMultiMap<uint, uint> updateList;   // time of last change -> code
+        QMap<uint, uint> updateListReverse; // code -> time of last change
+        QHash<uint, QString> userUpdateList; // code -> who made the last change
+        QMap<QString, uint> nameList;
+        QMap<uint, QString> nameListReverse;
+        QMultiMap<uint, uint> deleteList;   // time of deletion -> code
+        QMap<uint, uint> deleteListReverse; // code -> time of deletion
+        uint32_t lastUsedCode = 0;
+    };
+    // Everything the list holds, for a change spanning several calls that
+    // must be undone as a whole when its files cannot be written.
+    struct State
+    {
+        RecipeSet user;
+        RecipeSet factory;
+        QMap<QString, uint> total; // union of both name maps (factory wins); rebuilt by mergeList()
+    };
 
-    // Union of both name maps (default wins); rebuilt by mergeList().
-    QMap<QString, uint> recipeNameListTotal;
+    // Every operation locks the list; hold() keeps it locked across several
+    // (the lock is recursive), so that no other thread changes it between a
+    // snapshot() and a restore().
+    std::unique_lock<std::recursive_mutex> hold() const;
+    State snapshot() const;
+    void restore(const State &state);
 
-    uint32_t lastUsedRecipeCode = 9999;
-    uint32_t lastUsedRecipeCodeDefault = 0;
+    // The names of the factory set, in name order.
+    QStringList getDefaultRecipesNameList() const;
+
+private:
+    mutable std::recursive_mutex m;
+    State s;
     QString workingType;
 };
 

@@ -65,4 +65,21 @@ void prepare(QDataStream &s)
     s.setFloatingPointPrecision(QDataStream::DoublePrecision);
 }
 
+Backup::Backup(const std::string &file) : path(file)
+{
+    existed = QFileInfo::exists(QString::fromStdString(file)) || QFileInfo(QString::fromStdString(file)).isSymLink();
+    readable = existed && readAll(file, content);
+}
+
+bool Backup::restore() const
+{
+    if (!existed)
+        return removeFile(path);
+    if (!readable) {
+        platform::debugLine("previous content unknown, left as it is: " + path);
+        return false;
+    }
+    return writeAll(path, content);
+}
+
 } // namespace storedfile

@@ -32,4 +32,22 @@ bool makeFolder(const std::string &path);
 // A data stream in the stored files' encoding (Qt 5.6 / version 17).
 void prepare(QDataStream &s);
 
+// A file as it was before a change, so that a change whose other part cannot
+// be stored (the list that records it, say) can be taken back whole.
+class Backup
+{
+public:
+    explicit Backup(const std::string &path);
+    // Puts the file back as it was, or removes it when there was none. False
+    // (with a debug line) when that fails, or when the old content could not
+    // be read and the file was left as it is.
+    bool restore() const;
+
+private:
+    std::string path;
+    bool existed = false;
+    bool readable = false;
+    QByteArray content;
+};
+
 } // namespace storedfile

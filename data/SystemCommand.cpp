@@ -149,7 +149,7 @@ void runSync()
     run({"sync"}, 30000);
 }
 
-void setSyncRunner(std::function<void()> runner)
+void setSyncRunnerForTests(std::function<void()> runner)
 {
     std::lock_guard<std::mutex> l(runnerMutex);
     syncRunner() = std::move(runner);

@@ -28,6 +28,6 @@ Result run(const std::vector<std::string> &argv, int timeoutMs);
 void runSync();
 
 // Test seam: replaces what runSync() does (an empty function restores it).
-void setSyncRunner(std::function<void()> runner);
+void setSyncRunnerForTests(std::function<void()> runner);
 
 } // namespace syscmd

@@ -1,9 +1,10 @@
 #include "data/WorkSettings.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/Presets.h"
 #include "data/RecipeElementList.h"
 #include "data/Tables.h"
+#include "data/WorkingTimer.h"
 
 #include "platform/clock.h"
 
@@ -264,6 +265,37 @@ uint8_t extraCycleLimit(uint8_t mode)
 }
 } // namespace
 
+// ---- limits ----------------------------------------------------------------------
+
+std::string WorkSettings::rangeProblem(bool guest) const
+{
+    const int maxCut = cutSpeedLimit();
+    const auto speedsFit = [maxCut](uint8_t cut, uint8_t immersion) {
+        return cut <= maxCut && immersion < IMMERSION_SPEED_TABLE_SIZE;
+    };
+    if (guest && (getRecipeType() == 0))
+        return "tipo ricetta";
+    if (_portionDimension / 2 > MILLING_STEPS)
+        return "dimensione porzione " + std::to_string(_portionDimension);
+    if (_millingPressionType >= BOARD_BYTE_LIMIT || _millingPressionIntensity >= BOARD_BYTE_LIMIT)
+        return "pressione fresatura";
+    if (_emulsionWorkingMode != 0 && _emulsionWorkingMode != EMULSION_STEP_DISABLED)
+        return "modo emulsione " + std::to_string(_emulsionWorkingMode);
+    for (int i = 0; i < MILLING_STEPS; ++i) {
+        if (!speedsFit(_millingSteps[i].CutSpeed, _millingSteps[i].ImmersionSpeed))
+            return "passo fresatura " + std::to_string(i);
+    }
+    for (int i = 0; i < EMULSION_STEPS; ++i) {
+        const EmulsionStep &e = _emulsionSteps[i];
+        if (e.Pause > EMULSION_STEP_DISABLED || !speedsFit(e.CutSpeed, e.ImmersionSpeed)
+            || e.PressionType >= BOARD_BYTE_LIMIT || e.PressionIntensity >= BOARD_BYTE_LIMIT)
+            return "passo emulsione " + std::to_string(i);
+    }
+    if (extraEmulsionStep > extraCycleLimit(_emulsionWorkingMode))
+        return "cicli extra " + std::to_string(extraEmulsionStep);
+    return std::string();
+}
+
 bool WorkSettings::setExtraEmulsionStep(uint8_t n)
 {
     const uint8_t limit = extraCycleLimit(_emulsionWorkingMode);
@@ -416,8 +448,7 @@ void WorkSettings::registerNewTemperature(uint8_t raw)
     if (raw >= CONVERSION_TABLE_SIZE)
         return;
     temperatureActual = temperatureConversionTable[raw];
-    if (DataHooks::maxTemperature)
-        DataHooks::maxTemperature(temperatureActual);
+    machineLife.addMaxTemperature(temperatureActual);
     addSample(temperatureActual, temperatureCount, temperatureMin, temperatureMax, temperatureMid);
 }
 
@@ -426,8 +457,7 @@ void WorkSettings::registerNewAbsobtion(uint8_t raw)
     if (raw >= CONVERSION_TABLE_SIZE)
         return;
     absorptionActual = absorptionConversionTable[raw];
-    if (DataHooks::maxAbsorption)
-        DataHooks::maxAbsorption(absorptionActual);
+    machineLife.addMaxAbsorption(absorptionActual);
     addSample(absorptionActual, absorptionCount, absorptionMin, absorptionMax, absorptionMid);
 }
 

@@ -35,6 +35,8 @@ typedef struct _emulsionStep
     uint8_t PressionIntensity;
 } EmulsionStep;
 
+// The board takes 7-bit bytes: every value sent to it must stay below this.
+constexpr uint8_t BOARD_BYTE_LIMIT = 0x80;
 constexpr int MILLING_STEPS = 7;
 constexpr int EMULSION_STEPS = 8;
 constexpr uint8_t EMULSION_STEP_DISABLED = 127;
@@ -88,6 +90,14 @@ public:
     int getEnabledEmulsionSteps() const;
     bool checkAdvanceEmulsionSteps() const;
     bool checkAdvanceEmulsionStepsDown() const;
+
+    // ---- limits ----
+    // What in the settings part lies beyond its limits (speed indexes past
+    // their tables, more milling steps than there are, bytes the board cannot
+    // take, an unknown mode, too many extra cycles); empty when all is in
+    // range. A guest must also name its recipe type. Checked wherever a
+    // program enters: stored files, the remote application, the CSV presets.
+    std::string rangeProblem(bool guest = false) const;
 
     // ---- extra cycles ----
     bool setExtraEmulsionStep(uint8_t n);
@@ -160,7 +170,9 @@ public:
     bool deleteAllIngredient(const char *user) { return deleteAllIngredient(QString::fromUtf8(user)); }
     bool deleteAllIngredient(const std::string &user) { return deleteAllIngredient(QString::fromStdString(user)); }
     // The argument is not used: the program loads what its own filename,
-    // path and defaultRecipe name.
+    // path and defaultRecipe name. A missing, short or out-of-range file
+    // gives false and leaves the program as it was, except that a preset
+    // then goes back to its CSV record (rebuildPresetFromCsv).
     bool Load(const QString &ignored = QString());
     bool Load(const char *) { return Load(QString()); }
     bool Load(const std::string &) { return Load(QString()); }
@@ -174,7 +186,8 @@ public:
     // ---- remote byte form and work report ----
     ByteVector toByte() const;
     // Reads a guest program at *position and advances it. A buffer shorter
-    // than the form returns false and leaves program and position untouched.
+    // than the form, or a program beyond its limits (rangeProblem), returns
+    // false and leaves program and position untouched.
     bool fromByteAsGuest(const ByteVector &bytes, uint32_t *position);
     QString toString() const;
 

@@ -3,6 +3,8 @@
 
 #include "data/WorkSettings.h"
 
+#include "platform/log.h"
+
 namespace {
 
 void append(ByteVector &out, const ByteVector &more)
@@ -79,16 +81,27 @@ bool WorkSettings::fromByteAsGuest(const ByteVector &bytes, uint32_t *position)
     if (bytes.size() - at < nameLength + GUEST_BODY_SIZE)
         return false;
 
+    // Read into a copy: a program refused for its values changes nothing.
+    WorkSettings read = *this;
     auto next = [&bytes, &at]() { return bytes[at++]; };
-    displayName = QString::fromUtf8(reinterpret_cast<const char *>(bytes.data() + at), static_cast<int>(nameLength));
+    read.displayName =
+        QString::fromUtf8(reinterpret_cast<const char *>(bytes.data() + at), static_cast<int>(nameLength));
     at += nameLength;
-    setRecipeType(next());
+    const uint8_t type = next();
+    read.path.clear();
+    read.setRecipeType(type);
     uint32_t stockPos = static_cast<uint32_t>(at);
-    minStockQty = static_cast<uint8_t>(uint32FromByteArray(bytes, &stockPos));
+    read.minStockQty = static_cast<uint8_t>(uint32FromByteArray(bytes, &stockPos));
     at = stockPos;
-    referenceGlass = next();
-    readStepBlock(next);
-    extraEmulsionStep = next();
+    read.referenceGlass = next();
+    read.readStepBlock(next);
+    read.extraEmulsionStep = next();
+    const std::string problem = read.rangeProblem(true);
+    if (!problem.empty()) {
+        platform::debugLine("WorkSettings -> programma ospite rifiutato: " + problem);
+        return false;
+    }
+    *this = read;
     *position = static_cast<uint32_t>(at);
     return true;
 }

@@ -3,9 +3,10 @@
 
 #include "data/WorkSettings.h"
 
-#include "data/DataHooks.h"
 #include "data/DataState.h"
+#include "data/Presets.h"
 #include "data/RecipeElementList.h"
+#include "data/StoredFile.h"
 #include "data/StreamIO.h"
 
 #include "platform/atomicfile.h"
@@ -110,6 +111,8 @@ void WorkSettings::foldReworkSteps()
     }
     if (reworkAddStep != 0 && extraEmulsionStep != 0)
         setExtraEmulsionStep(static_cast<uint8_t>(std::min(extraEmulsionStep + reworkAddStep, 255)));
+    // Folded once: a later save of the same program must not add them again.
+    reworkAddStep = 0;
 }
 
 // Writes the main file with the rework cycles folded in. The folding is only
@@ -126,8 +129,37 @@ bool WorkSettings::writeMainFile()
     return true;
 }
 
+namespace {
+
+// Holds a recipe list locked for a whole store operation and remembers it as
+// it was, so that a failure takes back exactly this operation's change.
+struct ListChange
+{
+    explicit ListChange(RecipeElementList *l) : list(l)
+    {
+        if (list) {
+            held = list->hold();
+            before = list->snapshot();
+        }
+    }
+    void undo() const
+    {
+        if (list)
+            list->restore(before);
+    }
+    RecipeElementList *list;
+    std::unique_lock<std::recursive_mutex> held;
+    RecipeElementList::State before;
+};
+
+} // namespace
+
 bool WorkSettings::Save(const QString &user)
 {
+    // Every part of a failed save is taken back: the program, its file and
+    // its list entry (a new code must not be handed out again over a file
+    // left behind, nor an entry point at a file that is not there).
+    const WorkSettings before = *this;
     defaultRecipe = false;
     RecipeElementList *list = nullptr;
     if (isFunctionFolder()) {
@@ -137,31 +169,56 @@ bool WorkSettings::Save(const QString &user)
             platform::reportToOperator(SAVE_ERROR);
             return false;
         }
-        filename = list->generateId(filename, false, user);
     }
-    if (!safeComponent(filename) || !writeMainFile()) {
-        // With crash-safe writes a failed save leaves an existing recipe's
-        // file intact; only an entry without a file is taken back out.
-        if (list && !QFile::exists(mainFilePath()))
-            list->removeElement(getRecipeCode(), user);
+    const ListChange change(list);
+    if (list)
+        filename = list->generateId(filename, false, user);
+    if (!safeComponent(filename)) {
+        change.undo();
+        *this = before;
         platform::reportToOperator(SAVE_ERROR);
         return false;
     }
-    if (list)
-        list->Save();
+    const storedfile::Backup previous(mainFilePath().toStdString());
+    if (!writeMainFile()) {
+        change.undo();
+        *this = before;
+        platform::reportToOperator(SAVE_ERROR);
+        return false;
+    }
+    if (list && !list->Save()) { // the list has told the operator
+        previous.restore();
+        change.undo();
+        *this = before;
+        return false;
+    }
     return true;
 }
 
 bool WorkSettings::Update(const QString &name, const QString &user)
 {
+    const WorkSettings before = *this;
     defaultRecipe = false;
-    if (!safeComponent(filename) || !writeMainFile()) {
+    if (!safeComponent(filename)) {
         platform::reportToOperator(SAVE_ERROR);
         return false;
     }
-    if (RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr) {
+    RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr;
+    const ListChange change(list);
+    const storedfile::Backup previous(mainFilePath().toStdString());
+    if (!writeMainFile()) {
+        *this = before;
+        platform::reportToOperator(SAVE_ERROR);
+        return false;
+    }
+    if (list) {
         list->updateElement(name, user, getRecipeCode());
-        list->Save();
+        if (!list->Save()) {
+            previous.restore();
+            change.undo();
+            *this = before;
+            return false;
+        }
     }
     return true;
 }
@@ -170,36 +227,38 @@ bool WorkSettings::Load(const QString &)
 {
     QFile f(mainFilePath());
     if (!safeComponent(filename) || !f.open(QIODevice::ReadOnly)) {
-        // A missing preset file falls back to the presets of its CSV file.
-        if (filename == QLatin1String("whipping")) {
-            if (DataHooks::initWhippingDefaultSettings)
-                DataHooks::initWhippingDefaultSettings();
-        } else if (filename.startsWith(QLatin1String("cutting"))) {
-            if (DataHooks::initCuttingDefaultSettings)
-                DataHooks::initCuttingDefaultSettings();
-        } else if (filename == QLatin1String("milling")) {
-            if (DataHooks::initMillingDefaultSettings)
-                DataHooks::initMillingDefaultSettings();
-        }
+        // A missing preset file: the preset takes its CSV record.
+        rebuildPresetFromCsv(*this);
         return false;
     }
     const QByteArray bytes = f.read(MAIN_FILE_SIZE);
     f.close();
+
+    // Read into a copy: a torn, foreign or damaged file must not leave the
+    // program with settings made up of zeros or values the board cannot run.
+    WorkSettings read = *this;
+    std::string problem;
     if (bytes.size() < MAIN_FILE_MANDATORY) {
-        // A torn or foreign file: keep the program as it was rather than
-        // running with settings made up of zeros.
-        platform::debugLine("WorkSettings -> file troppo corto: " + mainFilePath().toStdString());
+        problem = "file troppo corto";
+    } else {
+        int at = 0;
+        auto next = [&bytes, &at]() { return static_cast<uint8_t>(bytes[at++]); };
+        read.readStepBlock(next);
+        read.extraEmulsionStep = next();
+        if (at < bytes.size())
+            read.minStockQty = next();
+        if (at < bytes.size())
+            read.referenceGlass = next();
+        problem = read.rangeProblem();
+        if (!problem.empty())
+            problem = "valore fuori limite (" + problem + ")";
+    }
+    if (!problem.empty()) {
+        platform::debugLine("WorkSettings -> " + problem + ": " + mainFilePath().toStdString());
+        rebuildPresetFromCsv(*this);
         return false;
     }
-
-    int at = 0;
-    auto next = [&bytes, &at]() { return static_cast<uint8_t>(bytes[at++]); };
-    readStepBlock(next);
-    extraEmulsionStep = next();
-    if (at < bytes.size())
-        minStockQty = next();
-    if (at < bytes.size())
-        referenceGlass = next();
+    *this = read;
 
     QFile details(detailsFilePath());
     QStringList ingredients;
@@ -223,19 +282,34 @@ bool WorkSettings::Delete(const QString &user)
     if (!safeComponent(filename))
         return false;
     const QString main = mainFilePath();
-    if (!QFile::remove(main))
+    if (!QFileInfo::exists(main))
         return false;
-    QFile::remove(detailsFilePath());
-    syncFolderOf(main);
-    if (RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr) {
-        if (defaultRecipe) {
+    // The deletion is recorded first: a list that cannot be written leaves
+    // the recipe whole, and a power cut in between leaves at worst a file no
+    // list names, never an entry without its file.
+    RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr;
+    const ListChange change(list);
+    const auto saveList = [this, list] { return defaultRecipe ? list->SaveDefault() : list->Save(); };
+    if (list) {
+        if (defaultRecipe)
             list->removeElementDefault(getRecipeCode(), user);
-            list->SaveDefault();
-        } else {
+        else
             list->removeElement(getRecipeCode(), user);
-            list->Save();
+        if (!saveList()) {
+            change.undo();
+            return false;
         }
     }
+    if (!QFile::remove(main)) {
+        if (list) {
+            change.undo();
+            if (!saveList())
+                platform::debugLine("WorkSettings -> lista non ripristinata: " + main.toStdString());
+        }
+        return false;
+    }
+    QFile::remove(detailsFilePath());
+    syncFolderOf(main);
     return true;
 }
 
@@ -250,13 +324,27 @@ bool WorkSettings::SaveExtention(const QString &user)
         out.setVersion(QDataStream::Qt_5_6);
         out << ingredientList << qtyList;
     }
-    if (!safeComponent(filename) || !writeAtomic(detailsFilePath(), bytes)) {
+    if (!safeComponent(filename)) {
         platform::reportToOperator(DETAILS_SAVE_ERROR);
         return false;
     }
-    if (RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr) {
+    RecipeElementList *list = isFunctionFolder() ? recipeListForFolder(path) : nullptr;
+    const ListChange change(list);
+    const storedfile::Backup previous(detailsFilePath().toStdString());
+    if (!writeAtomic(detailsFilePath(), bytes)) {
+        platform::reportToOperator(DETAILS_SAVE_ERROR);
+        return false;
+    }
+    if (list) {
+        // The change time lives in the list: a details file whose change
+        // could not be recorded is put back, or the remote application would
+        // be told of a change time that does not exist.
         list->updateElement(getRecipeName(), user, getRecipeCode());
-        list->Save();
+        if (!list->Save()) {
+            previous.restore();
+            change.undo();
+            return false;
+        }
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/report.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -36,6 +37,8 @@ QString duration(uint64_t seconds)
     return QString::fromLatin1(buf);
 }
 
+const char *const READ_ERROR = "Machine Counters Reading Error.";
+
 uint64_t now()
 {
     const int64_t t = platform::nowSeconds();
@@ -53,6 +56,7 @@ void WorkingTimer::load()
         {
             std::lock_guard<std::mutex> l(m);
             WorkingTimerLoaded = false;
+            readFailed = false; // nothing left that a save could destroy
         }
         if (save())
             platform::debugLine("WorkingTimer File Dummy CREATO!!");
@@ -60,7 +64,17 @@ void WorkingTimer::load()
 
     platform::debugLine("WorkingTimer --> Attenzione il file : " + path + " era chiuso provo ad aprirlo!!");
     QByteArray raw;
-    storedfile::readAll(path, raw);
+    if (!storedfile::readAll(path, raw)) {
+        // The counters are there but cannot be read (permissions, an I/O
+        // error): zeros written over them would lose the machine's history
+        // for good, so nothing is saved until a load succeeds.
+        platform::debugLine("WorkingTimer --> lettura fallita, il file non verra' sovrascritto: " + path);
+        platform::reportToOperator(READ_ERROR);
+        std::lock_guard<std::mutex> l(m);
+        WorkingTimerLoaded = false;
+        readFailed = true;
+        return;
+    }
     QDataStream in(raw);
     storedfile::prepare(in);
 
@@ -118,6 +132,7 @@ void WorkingTimer::load()
     revisionDate = revDate;
     revisionPortion = revPortion;
     WorkingTimerLoaded = true;
+    readFailed = false;
 }
 
 bool WorkingTimer::save()
@@ -128,6 +143,10 @@ bool WorkingTimer::save()
     QByteArray raw;
     {
         std::lock_guard<std::mutex> l(m);
+        if (readFailed) {
+            platform::debugLine("WorkingTimer --> salvataggio rifiutato: contatori non letti");
+            return false;
+        }
         QDataStream out(&raw, QIODevice::WriteOnly);
         storedfile::prepare(out);
         out << quint64(acMotor) << quint64(stepperMotor) << quint64(pressionPump) << quint64(solenoidValve)

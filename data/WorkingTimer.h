@@ -30,7 +30,9 @@ public:
     WorkingTimer &operator=(const WorkingTimer &) = delete;
 
     // Reads the counters file (creating it when missing); the maximum
-    // trackers work only after this.
+    // trackers work only after this. A file that is there but cannot be read
+    // is reported to the operator and kept: saves are refused until a load
+    // succeeds.
     void load();
     // Writes the counters file and runs "sync"; false when it was not written.
     bool save();
@@ -100,6 +102,7 @@ private:
     std::mutex saveMutex; // keeps concurrent saves in order
 
     bool WorkingTimerLoaded = false;
+    bool readFailed = false; // the stored counters could not be read: never overwrite them
     uint64_t acMotor = 0;
     uint64_t stepperMotor = 0;
     uint64_t pressionPump = 0;

@@ -12,6 +12,7 @@ namespace {
     QT_TRANSLATE_NOOP("OperatorText", "Recipe Dettails Saving Error."),
     QT_TRANSLATE_NOOP("OperatorText", "Settings Saving Error."),
     QT_TRANSLATE_NOOP("OperatorText", "Supply Setting Saving Error."),
+    QT_TRANSLATE_NOOP("OperatorText", "Machine Counters Reading Error."),
 };
 
 } // namespace

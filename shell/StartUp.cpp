@@ -319,7 +319,6 @@ void restoreStoredData()
     if (stale > 0)
         platform::debugLine("file temporanei rimossi: " + std::to_string(stale));
 
-    connectLinkHooks();
     if (!actualSelectedGlass)
         actualSelectedGlass = new GlassElement();
     createRecipeLists();

@@ -45,7 +45,7 @@ private slots:
     void initTestCase()
     {
         initAppResources();
-        syscmd::setSyncRunner([] {});
+        syscmd::setSyncRunnerForTests([] {});
     }
     void init()
     {

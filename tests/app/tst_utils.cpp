@@ -14,7 +14,7 @@ class UtilsTest : public QObject
     int syncs = 0;
 
 private slots:
-    void initTestCase() { syscmd::setSyncRunner([this] { ++syncs; }); }
+    void initTestCase() { syscmd::setSyncRunnerForTests([this] { ++syncs; }); }
     void cleanup()
     {
         platform::clearFixedNow();

@@ -185,7 +185,7 @@ private slots:
         GlassElement a = bigBeaker();
         GlassElement b = bigBeaker("CD.000002");
         QVERIFY(a.Save("op"));
-        QVERIFY(b.Save("remote")); // the same second: only b keeps the time slot
+        QVERIFY(b.Save("remote")); // the same second
         platform::advanceFixedNow(10);
         QVERIFY(a.Save("op")); // moving a must not take b's entry with it
         QCOMPARE(glassList->getAllUpdateGlass(T0), (QStringList{"AB.123456", "CD.000002"}));
@@ -201,6 +201,66 @@ private slots:
         QVERIFY(bigBeaker().Save("op"));
         QCOMPARE(glassList->getAllDeleteGlass(0), QStringList());
         QCOMPARE(glassList->getGlassUpdate("AB.123456"), T0 + 25);
+    }
+
+    // Of several beakers changed in one second none is lost: all are listed
+    // (the later change first), stored and read back, and moving or deleting
+    // one leaves the others where they were.
+    void changesInOneSecondAllCount()
+    {
+        const QStringList codes{"AB.000001", "AB.000002", "AB.000003"};
+        for (const QString &code : codes)
+            QVERIFY(bigBeaker(code.toLatin1()).Save("op"));
+        QCOMPARE(glassList->getAllUpdateGlass(T0), (QStringList{"AB.000003", "AB.000002", "AB.000001"}));
+        GlassElementsList back;
+        QVERIFY(back.Load());
+        QCOMPARE(back.getAllUpdateGlass(T0), (QStringList{"AB.000003", "AB.000002", "AB.000001"}));
+
+        platform::advanceFixedNow(10);
+        QVERIFY(bigBeaker("AB.000002").Save("op"));
+        QCOMPARE(glassList->getAllUpdateGlass(0), (QStringList{"AB.000002", "AB.000003", "AB.000001"}));
+        for (const char *code : {"AB.000001", "AB.000003"}) {
+            GlassElement g;
+            QVERIFY(g.setGlassCode(code) && g.Load());
+            QVERIFY(g.Delete("op"));
+        }
+        QCOMPARE(glassList->getAllDeleteGlass(T0 + 10), (QStringList{"AB.000003", "AB.000001"}));
+        QCOMPARE(glassList->getAllUpdateGlass(0), QStringList{"AB.000002"});
+    }
+
+    // Equal times are stored as repeated keys, the earlier change first (the
+    // stream's order for a map with several values under one key); such a
+    // file reads back whole and is written again unchanged.
+    void repeatedTimesInTheRegistryFile()
+    {
+        QVERIFY(bigBeaker("AB.000001").Save("op"));
+        QVERIFY(bigBeaker("AB.000002").Save("op"));
+        const QByteArray one = hexBytes("00000012 00410042002e003000300030003000300031");
+        const QByteArray two = hexBytes("00000012 00410042002e003000300030003000300032");
+        const QByteArray user = hexBytes("00000004 006f0070");
+        const QByteArray expected = hexBytes("00000002 65000000") + one + hexBytes("65000000") + two
+                                    + hexBytes("00000002") + two + hexBytes("65000000") + one + hexBytes("65000000")
+                                    + hexBytes("00000002") + two + user + one + user + hexBytes("00000000 00000000");
+        QCOMPARE(root->readFile(REGISTRY).toHex(), expected.toHex());
+        GlassElementsList back;
+        QVERIFY(back.Load());
+        QCOMPARE(back.getAllUpdateGlass(0), (QStringList{"AB.000002", "AB.000001"}));
+        QVERIFY(back.Save());
+        QCOMPARE(root->readFile(REGISTRY).toHex(), expected.toHex());
+    }
+
+    // A registered beaker whose file is already gone is deleted: the registry
+    // records it, and the answer says so. Nothing left to delete is refused.
+    void deletingABeakerWhoseFileIsGone()
+    {
+        QVERIFY(bigBeaker().Save("op"));
+        QVERIFY(QFile::remove(root->path(BEAKER)));
+        platform::advanceFixedNow(5);
+        GlassElement g = bigBeaker();
+        QVERIFY(g.Delete("op"));
+        QCOMPARE(glassList->getAllDeleteGlass(T0 + 5), QStringList{"AB.123456"});
+        QVERIFY(!glassList->contains("AB.123456"));
+        QVERIFY(!bigBeaker().Delete("op"));
     }
 };
 

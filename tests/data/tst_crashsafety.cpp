@@ -47,7 +47,7 @@ void prepare()
     }
     storedfile::makeFolder(platform::path("/home/root/glasses"));
     platform::setLogSink([](const std::string &) {});
-    syscmd::setSyncRunner([] {});
+    syscmd::setSyncRunnerForTests([] {});
 }
 
 QList<WorkSettings *> storedPresets()
@@ -140,7 +140,7 @@ QMap<QString, QString> readBack()
         RecipeElementList list(function);
         list.Load();
         put(dir + "recipes.list", list.getRecipeName(10000u));
-        put(dir + "recipes_default.list", QStringList(list.recipeNameListDefault.keys()).join('|'));
+        put(dir + "recipes_default.list", list.getDefaultRecipesNameList().join('|'));
     }
     for (WorkSettings *preset : storedPresets()) {
         WorkSettings w;

@@ -5,6 +5,7 @@
 // the setters' limits and the bounded runner of the system tools.
 
 #include "TempRoot.h"
+#include "workprogram_helpers.h"
 
 #include "data/DataState.h"
 #include "data/Reminder.h"
@@ -19,6 +20,11 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +60,39 @@ constexpr int64_t T0 = 1700000000;
 
 const date ONE_MINUTE = date{0, 0, 0, 0, 1};
 
+// Permission checks as an ordinary user gets them, also when the tests run
+// as root: drops the capabilities that bypass them for this thread while it
+// lives. ok() is false when they cannot be dropped.
+class PermissionsEnforced
+{
+public:
+    PermissionsEnforced()
+    {
+        if (::geteuid() != 0) {
+            dropped = true;
+            return;
+        }
+        header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &header, saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        dropped = restore = ::syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~PermissionsEnforced()
+    {
+        if (restore)
+            ::syscall(SYS_capset, &header, saved);
+    }
+    bool ok() const { return dropped; }
+
+private:
+    __user_cap_header_struct header{};
+    __user_cap_data_struct saved[2]{};
+    bool dropped = false;
+    bool restore = false;
+};
+
 bool due(const date &now, const date &interval = ONE_MINUTE)
 {
     return check_warning_remainder(now, WRNG_FILTRO, interval);
@@ -86,12 +125,12 @@ private slots:
     {
         root = std::make_unique<TempRoot>();
         syncs = 0;
-        syscmd::setSyncRunner([this] { ++syncs; });
+        syscmd::setSyncRunnerForTests([this] { ++syncs; });
         platform::setFixedNow(T0);
     }
     void cleanup()
     {
-        syscmd::setSyncRunner(nullptr);
+        syscmd::setSyncRunnerForTests(nullptr);
         platform::clearFixedNow();
         SettingsHooks::applyBacklight = nullptr;
         SettingsHooks::currentLanguageFile = nullptr;
@@ -234,7 +273,7 @@ private slots:
     // full pipe.
     void systemToolsAreBounded()
     {
-        syscmd::setSyncRunner(nullptr);
+        syscmd::setSyncRunnerForTests(nullptr);
         qputenv("PATH", root->path("/bin").toLocal8Bit()); // no sync here
         QElapsedTimer t;
         t.start();
@@ -299,6 +338,39 @@ private slots:
         QCOMPARE(counters(QByteArray(300, '\xa5'))->getMachine(), 0xa5a5a5a5a5a5a5a5ULL);
     }
 
+    // Counters that are there but cannot be read are kept: the operator is
+    // told, and no save writes zeros over them until a load succeeds.
+    void unreadableCountersAreNeverOverwritten()
+    {
+        QVERIFY(root->writeFile(COUNTERS_FILE, COUNTERS));
+        const QByteArray file = root->path(COUNTERS_FILE).toLocal8Bit();
+        QCOMPARE(::chmod(file.constData(), 0200), 0);
+        OperatorMessages shown;
+        WorkingTimer w;
+        {
+            PermissionsEnforced enforced;
+            if (!enforced.ok())
+                QSKIP("the permission checks cannot be enforced here");
+            w.load();
+        }
+        QVERIFY(!w.isLoaded());
+        QCOMPARE(shown.messages, QStringList{"Machine Counters Reading Error."});
+        w.addTimeAcMotor(5);
+        QVERIFY(!w.save());
+        w.startTimeAcMotor();
+        platform::advanceFixedNow(10);
+        w.stopTimeAcMotor();
+        QCOMPARE(root->readFile(COUNTERS_FILE).toHex(), COUNTERS.toHex());
+
+        QCOMPARE(::chmod(file.constData(), 0644), 0);
+        w.load();
+        QVERIFY(w.isLoaded());
+        QCOMPARE(w.getAcMotor(), 1ULL);
+        w.addTimeAcMotor(5);
+        QVERIFY(w.save());
+        QCOMPARE(root->readFile(COUNTERS_FILE).left(8).toHex(), QByteArray("0000000000000006"));
+    }
+
     void intervalsAreTimedWithTheClock()
     {
         auto w = counters();
@@ -361,7 +433,6 @@ private slots:
         QCOMPARE(w.getMaxTemperature(), 40.0);
 
         // A converted sample of the running program reaches the stored maxima.
-        connectLinkHooks();
         machineLife.load();
         temperatureConversionTable[100] = 61.5;
         actual->registerNewTemperature(100);

@@ -13,6 +13,7 @@
 #include "data/Tables.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
+#include "platform/log.h"
 
 #include <QtTest>
 
@@ -52,14 +53,15 @@ const struct
 };
 
 // One preset record of a CSV file: 45 fields, distinct per `tag` so that a
-// misplaced read shows. Emulsion steps in CSV order: pause, cut, immersion,
-// pressure type, pressure intensity.
+// misplaced read shows, every value within its limits. Emulsion steps in CSV
+// order: pause, cut, immersion, pressure type, pressure intensity.
 QStringList record(int tag)
 {
     QStringList f{QString::number(10 + 2 * tag), QString::number(tag + 2), QString::number(tag + 3),
                   QString::number(tag + 40), QString::number(tag + 50)};
-    for (int i = 0; i < 40; ++i)
-        f << QString::number(100 + 20 * tag + i);
+    for (int step = 0; step < 8; ++step)
+        for (int value : {10 * tag + step, (tag + step) % 9, (tag + step + 1) % 9, 15 + tag, 20 + 5 * step + tag})
+            f << QString::number(value);
     return f;
 }
 
@@ -87,9 +89,8 @@ void verifyRecord(const WorkSettings &w, int tag)
     QCOMPARE(int(w.getMillingPressionIntensity()), tag + 50);
     for (int step = 0; step < 8; ++step) {
         const EmulsionStep s = w.getEmulsionSteps(step);
-        const int first = 100 + 20 * tag + 5 * step;
         QCOMPARE((QList<int>{s.Pause, s.CutSpeed, s.ImmersionSpeed, s.PressionType, s.PressionIntensity}),
-                 (QList<int>{first % 256, (first + 1) % 256, (first + 2) % 256, (first + 3) % 256, (first + 4) % 256}));
+                 (QList<int>{10 * tag + step, (tag + step) % 9, (tag + step + 1) % 9, 15 + tag, 20 + 5 * step + tag}));
     }
 }
 
@@ -168,7 +169,7 @@ private slots:
         // field, a value out of int range.
         QStringList f = record(0);
         f[0] = " 268 ";       // 268 mod 256 = 12
-        f[1] = "-1";          // 255
+        f[1] = "-250";        // 6
         f[2] = "x";           // not a number: 0
         f[3] = "";            // empty: 0
         f[4] = "+7";
@@ -177,12 +178,12 @@ private slots:
                                 f.mid(0, 20).join(',').toLatin1() + "\r\n" + f.mid(20).join(',').toLatin1() + "\r\n"));
         initWhippingDefaultSettings();
         QCOMPARE(int(whipping_soft->getPortionDimension()), 12);
-        QCOMPARE(int(whipping_soft->getMillingSteps(5).CutSpeed), 255);
+        QCOMPARE(int(whipping_soft->getMillingSteps(5).CutSpeed), 6);
         QCOMPARE(int(whipping_soft->getMillingSteps(5).ImmersionSpeed), 0);
         QCOMPARE(int(whipping_soft->getMillingPressionType()), 0);
         QCOMPARE(int(whipping_soft->getMillingPressionIntensity()), 7);
         QCOMPARE(int(whipping_soft->getEmulsionSteps(0).Pause), 0);
-        QCOMPARE(int(whipping_soft->getEmulsionSteps(2).PressionIntensity), 114); // the field before a CR LF
+        QCOMPARE(int(whipping_soft->getEmulsionSteps(2).PressionIntensity), 30); // the field before a CR LF
     }
 
     void limitMaps()
@@ -223,19 +224,74 @@ private slots:
         QVERIFY(!checkNotAllowedSetting(3, 7, FUNCTION_FROSTIZING));
     }
 
-    // A preset whose stored file is missing is rebuilt from its function's
-    // CSV file through the hook the work programs call; other names are not.
-    void missingStoredPresetRebuildsFromCsv()
+    // A record holding a value the program could not run gives that preset
+    // its default; the records before and after it still count.
+    void outOfRangeCsvRecordFallsBack_data()
     {
-        cutting_hard->setPortionDimension(12);
-        whipping_hard->setPortionDimension(12);
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("value");
+        QTest::newRow("portion dimension") << 0 << 16;
+        QTest::newRow("milling cut speed") << 1 << 9;
+        QTest::newRow("milling immersion") << 2 << 9;
+        QTest::newRow("milling pressure type") << 3 << 128;
+        QTest::newRow("milling intensity") << 4 << 200;
+        QTest::newRow("pause") << 5 << 128;
+        QTest::newRow("emulsion cut speed") << 6 << 9;
+        QTest::newRow("emulsion immersion") << 7 << 255;
+        QTest::newRow("emulsion pressure type") << 8 << 128;
+        QTest::newRow("last emulsion intensity") << 44 << 128;
+    }
+    void outOfRangeCsvRecordFallsBack()
+    {
+        QFETCH(int, field);
+        QFETCH(int, value);
+        QStringList fields;
+        for (int tag = 0; tag < 3; ++tag)
+            fields << record(tag) << QStringLiteral("99");
+        fields[46 + field] = QString::number(value);
+        QVERIFY(root->writeFile("/home/root/milling.csv", fields.join(',').toLatin1()));
+        initMillingDefaultSettings();
+        verifyRecord(*frostizing_soft, 0);
+        QCOMPARE(saved(frostizing_medium), hexBytes(FROSTIZING_MEDIUM));
+        verifyRecord(*frostizing_hard, 2);
+    }
+
+    // A preset whose stored file is missing or damaged goes back to its own
+    // CSV record; the other presets keep what was loaded for them, and the
+    // limit maps do not grow. Other names rebuild nothing.
+    void missingOrDamagedStoredPresetRebuildsItself()
+    {
+        QStringList log;
+        platform::setLogSink([&log](const std::string &line) { log << QString::fromStdString(line); });
+        for (const char *function : {"milling", "cutting", "whipping"})
+            QVERIFY(root->writeFile(QStringLiteral("/home/root/%1.csv").arg(function), presetCsv({"3", "7"})));
+        initMillingDefaultSettings();
+        initCuttingDefaultSettings();
+        initWhippingDefaultSettings();
+        for (const auto &p : PRESETS)
+            (*p.preset)->setPortionDimension(4); // as loaded from the operator's files
+
+        for (const int i : {1, 5, 8}) { // milling medium, cutting hard, whipping hard
+            QVERIFY(!(*PRESETS[i].preset)->Load());
+            verifyRecord(**PRESETS[i].preset, i % 3);
+        }
+        for (const int i : {0, 2, 3, 4, 6, 7})
+            QCOMPARE(int((*PRESETS[i].preset)->getPortionDimension()), 4);
+        QCOMPARE(cutting_not_allow_setting.value(3), QList<uint8_t>{7});
+
+        // A stored cut speed beyond the table is damage, and is logged.
+        QByteArray damaged = hexBytes(CW_HARD);
+        damaged[4] = 25;
+        QVERIFY(root->writeFile("/home/root/recipes//whipping_soft_default.seq", damaged));
+        QVERIFY(!whipping_soft->Load());
+        verifyRecord(*whipping_soft, 0);
+        QVERIFY(log.filter("whipping_soft_default.seq").size() == 1);
+
         WorkSettings other;
-        other.filename = "10";
+        other.filename = "cutting";
         QVERIFY(!other.Load());
-        QCOMPARE(int(cutting_hard->getPortionDimension()), 12);
-        QVERIFY(!cutting_medium->Load());
-        QCOMPARE(saved(cutting_hard), hexBytes(CW_HARD));
-        QCOMPARE(int(whipping_hard->getPortionDimension()), 12);
+        QCOMPARE(int(cutting_soft->getPortionDimension()), 4);
+        platform::setLogSink(nullptr);
     }
 
     // Without CSV files every preset goes back to its compiled-in default.

@@ -7,7 +7,7 @@
 #include "workprogram_helpers.h"
 
 #include "TempRoot.h"
-#include "data/DataHooks.h"
+#include "data/GlassElementsList.h"
 #include "data/SequenceMsg.h"
 #include "data/Tables.h"
 #include "data/WorkSettings.h"
@@ -40,13 +40,16 @@ const char *const GUEST = "11  06 47656c61746f  02 0000012c 03  08 0f 0a 00"
 const char *const DETAILS = "/mnt/mmc-memory/recipes/milling/10000.seq";
 const char *const LIST_FILE = "/home/root/recipes/milling/recipes.list";
 
-// Two user recipes, "A" (10000, changed at 100) and "B" (10001, at 200), both
-// by "u"; nothing deleted. Maps go out largest key first; the hash of users
+// Two user recipes, "A" (10000, changed at 100) and "B" (10001, at 200 or,
+// with sameSecond, at 100 too), both by "u"; nothing deleted. Maps go out
+// largest key first (equal keys the earlier change first); the hash of users
 // in either order.
-QByteArray twoRecipeFile(bool hashInKeyOrder)
+QByteArray twoRecipeFile(bool hashInKeyOrder, bool sameSecond = false)
 {
-    return hexBytes("00002711  00000002 000000c8 00002711 00000064 00002710  00000002 00002711 000000c8 00002710 "
-                    "00000064  00000002")
+    return hexBytes(sameSecond ? "00002711  00000002 00000064 00002710 00000064 00002711  00000002 00002711 00000064 "
+                                 "00002710 00000064  00000002"
+                               : "00002711  00000002 000000c8 00002711 00000064 00002710  00000002 00002711 000000c8 "
+                                 "00002710 00000064  00000002")
            + hexBytes(hashInKeyOrder ? "00002710 00000002 0075  00002711 00000002 0075"
                                      : "00002711 00000002 0075  00002710 00000002 0075")
            + hexBytes("00000002 00000002 0042 00002711  00000002 0041 00002710"
@@ -89,7 +92,6 @@ private slots:
     void cleanup()
     {
         platform::clearFixedNow();
-        DataHooks::glassLastUpdate = nullptr;
         reworkSet = false;
         replaceRecipeLists(false);
         root.reset();
@@ -341,6 +343,16 @@ private slots:
         w.setReworkAddStep(2);
         QVERIFY(w.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes//rework_default.seq").at(58), char(5));
+        QVERIFY(w.Save("op")); // folded once: saving again adds nothing
+        QCOMPARE(root->readFile("/home/root/recipes//rework_default.seq").at(58), char(5));
+        QCOMPARE(int(w.getReworkAddStep()), 0);
+        WorkSettings u = program("milling", "Rework");
+        QVERIFY(u.Save("op"));
+        u.setExtraEmulsionStep(1);
+        u.setReworkAddStep(1);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(u.Update("Rework", "op"));
+        QCOMPARE(root->readFile("/home/root/recipes/milling/10000.seq").at(58), char(2));
 
         // Without extra cycles each added cycle enables the next (up, down)
         // pair after the first descent, taking over its pause.
@@ -349,10 +361,10 @@ private slots:
         p.setReworkAddStep(1);
         QVERIFY(p.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes//pairs_default.seq").mid(28, 5), hexBytes("0100000005"));
-        p.setReworkAddStep(5); // only two more pairs fit; the rest is not counted below zero
+        p.setReworkAddStep(5); // only two more pairs fit; the rest is dropped, not kept for later saves
         QVERIFY(p.Save("op"));
         QCOMPARE(p.getEnabledEmulsionSteps(), 7);
-        QCOMPARE(int(p.getReworkAddStep()), 3);
+        QCOMPARE(int(p.getReworkAddStep()), 0);
     }
 
     void ingredients()
@@ -411,6 +423,79 @@ private slots:
         QVERIFY(!w.fromByteAsGuest(hexVector("00"), &pos));
     }
 
+    // Every value is checked where a program enters: a guest from the remote
+    // application is refused, a stored file counts as damaged and the program
+    // keeps what it had. Offsets into GUEST; a stored file holds the same
+    // step block 14 bytes earlier.
+    void valuesBeyondTheirLimitsAreRefused_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("accepted");
+        const auto row = [](const char *name, int offset, int value, bool accepted) {
+            QTest::newRow(name) << offset << value << accepted;
+        };
+        row("no recipe type", 8, 0, false);
+        row("recipe type 4", 8, 4, false);
+        row("portion 15", 14, 15, true);
+        row("portion 16: an eighth milling step", 14, 16, false);
+        row("pressure type 127", 15, 0x7f, true);
+        row("pressure type 128", 15, 0x80, false);
+        row("pressure intensity 128", 16, 0x80, false);
+        row("mode 127", 17, 0x7f, true);
+        row("mode 1", 17, 1, false);
+        row("milling cut 8", 18, 8, true);
+        row("milling cut 9", 18, 9, false);
+        row("milling immersion 8", 19, 8, true);
+        row("last milling immersion 9", 31, 9, false);
+        row("emulsion cut 9", 32, 9, false);
+        row("emulsion immersion 9", 33, 9, false);
+        row("emulsion intensity 128", 34, 0x80, false);
+        row("emulsion type 128", 35, 0x80, false);
+        row("pause 128", 36, 0x80, false);
+        row("last pause 255", 71, 0xff, false);
+        row("extra cycles 6", 72, 6, true);
+        row("extra cycles 7", 72, 7, false);
+    }
+    void valuesBeyondTheirLimitsAreRefused()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, value);
+        QFETCH(bool, accepted);
+        ByteVector guest = hexVector(GUEST);
+        guest[std::size_t(offset)] = uint8_t(value);
+        WorkSettings w;
+        w.displayName = "keep";
+        uint32_t pos = 1;
+        QCOMPARE(w.fromByteAsGuest(guest, &pos), accepted);
+        QCOMPARE(pos, accepted ? uint32_t(guest.size()) : 1u);
+        QCOMPARE(w.displayName, QString(accepted ? "Gelato" : "keep"));
+        if (offset < 14)
+            return;
+        QVERIFY(root->writeFile("/home/root/recipes//stored_default.seq",
+                                toQByteArray(guest).mid(14, 59) + hexBytes("0c03")));
+        WorkSettings s = program("", "stored");
+        s.minStockQty = 7;
+        QCOMPARE(s.Load(), accepted);
+        QCOMPARE(int(s.minStockQty), accepted ? 12 : 7);
+        QCOMPARE(int(s.getPortionDimension()), accepted ? int(guest[14]) : 8);
+    }
+
+    // The speed table holds 20 entries: a larger cutspeed_max does not let
+    // an index past it through.
+    void cutSpeedIndexStaysInsideTheTable()
+    {
+        cutspeed_max = 30;
+        ByteVector guest = hexVector(GUEST);
+        for (const int cut : {19, 20}) {
+            guest[18] = uint8_t(cut);
+            WorkSettings w;
+            uint32_t pos = 1;
+            QCOMPARE(w.fromByteAsGuest(guest, &pos), cut == 19);
+        }
+        cutspeed_max = 8;
+    }
+
     void workReport()
     {
         WorkSettings w;
@@ -458,16 +543,21 @@ private slots:
         QVERIFY(l.removeElementDefault(1, "factory"));
         QCOMPARE(l.getAllDeleteRecipe(550), (QList<uint>{1}));
         RecipeElementList m("cutting"); // a name in both sets is the factory recipe
-        m.generateId("Base", true, "f");
-        m.recipeNameList["Base"] = 10000;
+        m.generateId("Base", false, "u");
+        m.insertNewElementDefault("Base", "f");
         m.mergeList();
         QCOMPARE(m.getId("Base"), QString("1"));
 
         // The database time covers all three lists and the beakers.
         recipesCuttingList->generateId("Brunoise", false, "op");
         QCOMPARE(getLastUpdateDB(), uint32_t(600));
-        DataHooks::glassLastUpdate = [] { return uint32_t(900); };
+        GlassElementsList beakers;
+        GlassElementsList *const registry = glassList;
+        glassList = &beakers;
+        platform::setFixedNow(900);
+        beakers.insertNewElement("AB.000001", "op");
         QCOMPARE(getLastUpdateDB(), uint32_t(900));
+        glassList = registry;
     }
 
     void listFileLayout()
@@ -492,6 +582,29 @@ private slots:
         QCOMPARE(back.getAllUpdateRecipe(150), (QList<uint>{10001, 1}));
     }
 
+    // Changes in one second are all stored, as repeated time keys, and such
+    // a file reads back whole; moving one recipe leaves the other's entry.
+    void listChangesInOneSecond()
+    {
+        RecipeElementList l("milling");
+        l.generateId("A", false, "u");
+        l.generateId("B", false, "u");
+        QVERIFY(l.Save());
+        const QByteArray written = root->readFile(LIST_FILE);
+        QVERIFY2(written == twoRecipeFile(true, true) || written == twoRecipeFile(false, true),
+                 written.toHex().constData());
+        RecipeElementList back("milling");
+        back.Load();
+        QVERIFY(back.Save());
+        QCOMPARE(root->readFile(LIST_FILE), written);
+
+        platform::setFixedNow(200);
+        QVERIFY(back.updateElement("B", "u", 10001));
+        QVERIFY(back.Save());
+        const QByteArray moved = root->readFile(LIST_FILE);
+        QVERIFY2(moved == twoRecipeFile(true) || moved == twoRecipeFile(false), moved.toHex().constData());
+    }
+
     void damagedListsStaySafe()
     {
         // Counter lost but a recipe 10005 recorded: new codes must not reuse it.
@@ -512,7 +625,7 @@ private slots:
         QVERIFY(root->writeFile(LIST_FILE, hexBytes("00002711 ffffffff 00000001"))); // a count far too big
         RecipeElementList h("milling");
         h.Load();
-        QVERIFY(h.updateList.isEmpty());
+        QCOMPARE(h.getLastUpdate(), 0u);
     }
 };
 

@@ -36,7 +36,7 @@ private slots:
     void initTestCase()
     {
         initErrorsResources();
-        syscmd::setSyncRunner([this] { ++syncs; });
+        syscmd::setSyncRunnerForTests([this] { ++syncs; });
     }
     void init()
     {

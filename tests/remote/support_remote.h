@@ -92,7 +92,6 @@ struct Server
             root.mkpath(QStringLiteral("/mnt/mmc-memory/recipes/") + type);
         }
         root.mkpath("/home/root/glasses");
-        connectLinkHooks();
         createRecipeLists();
         glassList->Load();
         serialNumber = std::string();

@@ -24,7 +24,7 @@ class TestMainline : public QObject
     int syncs = 0;
 
 private slots:
-    void initTestCase() { syscmd::setSyncRunner([this] { ++syncs; }); }
+    void initTestCase() { syscmd::setSyncRunnerForTests([this] { ++syncs; }); }
     void init()
     {
         takeQueue();

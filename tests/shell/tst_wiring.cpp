@@ -30,11 +30,7 @@ class TestWiring : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        connectLinkHooks();
-        wireLayers();
-    }
+    void initTestCase() { wireLayers(); }
 
     void everyHookIsAssigned()
     {

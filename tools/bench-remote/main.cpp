@@ -102,7 +102,6 @@ int main(int argc, char **argv)
                           "/mnt/mmc-memory/recipes/milling", "/mnt/mmc-memory/recipes/cutting",
                           "/mnt/mmc-memory/recipes/whipping", "/home/root/glasses"})
         QDir().mkpath(root.path() + f);
-    connectLinkHooks();
     createRecipeLists();
     glassList->Load();
 

@@ -51,7 +51,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // A fixed clock: inputs replay the same way.
     platform::setFixedNow(1700000000);
     initialProgram = actual;
-    connectLinkHooks();
     createRecipeLists();
     glassList->Load();
     canStartRemoteRecipe = true;
