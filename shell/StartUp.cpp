@@ -418,14 +418,15 @@ Workers run()
     Workers workers;
     logBanner("*****                         AVVIO APPLICAZIONE!!!!!!                                 *****");
 
+    // Every hook in place first: a stored file that cannot be read is
+    // reported to the operator, and the threads started below use them all.
+    wireLayers();
     // What the machine stored, before anything can change it.
     restoreStoredData();
     // A clean machine state before any thread reads it.
     resetMachineState();
     // The presets the home screen shows and the link's first program.
     loadWorkPrograms();
-    // Every hook in place before the first thread that calls one exists.
-    wireLayers();
     // The link polls from now on; the hooks above receive what it learns.
     workers.serial = new SerialThreadComunication(10000);
     workers.serial->start();
