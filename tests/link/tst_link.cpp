@@ -2,6 +2,7 @@
 // port and the worker runner; and the link thread against a scripted board,
 // all on real pseudo-terminals.
 
+#include "link/BoardReply.h"
 #include "link/ByteUtils.h"
 #include "link/LinkHooks.h"
 #include "link/Manager.h"
@@ -322,6 +323,106 @@ private slots:
         QVERIFY(ProtocolConversion::RequestResponse({0xF3, 0xFC}).empty());
     }
 
+    void replyOutcomes()
+    {
+        using O = BoardReply::Outcome;
+        const struct
+        {
+            uint8_t code;
+            Bytes reply;
+            O outcome;
+        } cases[] = {
+            {4, {}, O::NoAnswer},
+            {4, FakeBoard::ack(), O::Acknowledged},
+            {4, FakeBoard::refusal(), O::Refused},
+            {4, {0xF3, 0x7F, 0x00, 0xFC}, O::Corrupt}, // checksum
+            {4, {0xF3, 0x7F}, O::Corrupt},             // torn before its end
+            {4, {0x7F, 0x7F, 0xFC}, O::Corrupt},       // no start
+            {4, {0xF3, 0xFC}, O::Corrupt},             // nothing inside
+            {4, {0xF3, 0x00, 0xFC}, O::Corrupt},       // a checksum alone
+            {113, FakeBoard::reply(0x71, {60}), O::Acknowledged},
+            {113, FakeBoard::refusal(), O::Acknowledged}, // a valid frame; the decoder finds no data
+            {113, {0xF3, 0x71, 0x00, 0xFC}, O::Corrupt},
+            {118, {0x00, 0xF3, 0x76, 0x76, 0xFC}, O::Acknowledged},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(BoardReply::classify(c.code, c.reply) == c.outcome, ByteToOctectString(c.reply).c_str());
+    }
+
+    void requestDecoders()
+    {
+        // -1: no value. The torn replies are valid ones that lost a byte.
+        using Decode = std::function<long(const Bytes &)>;
+        auto of = [](auto f) {
+            return Decode([f](const Bytes &r) { const auto v = f(r); return v ? long(*v) : -1L; });
+        };
+        const Decode temp = of(BoardReply::temperature), absorption = of(BoardReply::absorption),
+                     error = of(BoardReply::errorCode), blade = of(BoardReply::bladeMountState),
+                     residual = of(BoardReply::residualSteps), sensors = of(BoardReply::sensors);
+        const struct
+        {
+            const Decode &decode;
+            Bytes reply;
+            long value;
+        } cases[] = {
+            {temp, FakeBoard::reply(0x71, {60}), 60},
+            {temp, {0xF3, 0x71, 0x00, 0xFC}, -1}, // of F3 71 71 00 FC: code 0, the hottest
+            {temp, FakeBoard::reply(0x71, {}), -1},
+            {temp, {}, -1},
+            {absorption, FakeBoard::reply(0x72, {21}), 21},
+            {absorption, {0xF3, 0x72, 0x15, 0xFC}, -1},
+            {error, FakeBoard::reply(0x73, {7}), 7},
+            {error, {0xF3, 0x73, 0x74, 0xFC}, -1}, // of F3 73 07 74 FC: error 116
+            {blade, FakeBoard::reply(0x74, {3}), 3},
+            {blade, {0xF3, 0x74, 0x05, 0xFC}, -1}, // of F3 74 05 71 FC
+            {blade, FakeBoard::reply(0x74, {}), -1},
+            {residual, FakeBoard::reply(0x75, {0x02, 0x05}), 2 * 128 + 5},
+            {residual, FakeBoard::reply(0x75, {0x02}), -1},
+            {residual, {0xF3, 0x75, 0x02, 0x05, 0xFC}, -1},
+            {sensors, FakeBoard::reply(0x77, {0x01, 0x02}), 0x0102},
+            {sensors, FakeBoard::reply(0x77, {0x7F, 0x7F}), 0x7F7F},
+            {sensors, {0xF3, 0x77, 0x01, 0x02, 0xFC}, -1},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(c.decode(c.reply) == c.value, ByteToOctectString(c.reply).c_str());
+
+        const struct
+        {
+            Bytes reply;
+            const char *firmware, *mains;
+        } versions[] = {
+            {FakeBoard::reply(0x76, {0x51, 0x04, 0x05}), "2.00.05", "110V50Hz"},
+            {FakeBoard::reply(0x76, {0x60, 0x03, 0x2B}), "1.10.11", "230V 60Hz"},
+            {FakeBoard::reply(0x76, {0x51, 0x04}), nullptr, nullptr},
+            {{0xF3, 0x76, 0x51, 0x04, 0x05, 0xFC}, nullptr, nullptr}, // the checksum lost
+        };
+        for (const auto &c : versions) {
+            const auto v = BoardReply::version(c.reply, "110V");
+            QVERIFY(bool(v) == bool(c.firmware));
+            QVERIFY(!v || (v->firmware == c.firmware && v->mains == c.mains));
+        }
+
+        // The position needs both replies whole: the top bits alone, or the
+        // rest without them, would pass for a small wrong position.
+        const Bytes top = FakeBoard::reply(0x78, {0x00, 0x00});
+        const struct
+        {
+            Bytes first, second;
+            long position;
+        } positions[] = {
+            {top, FakeBoard::reply(0x78, {0x06, 0x1E}), 399},
+            {top, FakeBoard::reply(0x78, {0x06, 0x20}), -1}, // 400: not plausible
+            {FakeBoard::reply(0x78, {0x00, 0x01}), FakeBoard::reply(0x78, {0x00, 0x00}), -1},
+            {{}, FakeBoard::reply(0x78, {0x00, 0x10}), -1},
+            {{0xF3, 0x78, 0x00, 0x00, 0xFC}, FakeBoard::reply(0x78, {0x00, 0x10}), -1},
+            {top, {}, -1},
+        };
+        for (const auto &c : positions) {
+            const auto p = BoardReply::axisPosition(c.first, c.second);
+            QCOMPARE(p ? long(*p) : -1L, c.position);
+        }
+    }
+
     void statusDecoding()
     {
         // Every second bit of each status byte, step 9.
@@ -543,6 +644,28 @@ private slots:
         queue({4}); // torn, then tried again
         QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), 1, 6000);
         QVERIFY(board->count(4) == 2 && actualTemperature == 60);
+    }
+
+    void tornRequestRepliesAreNeverData()
+    {
+        // A byte lost from a reply leaves a frame whose checksum is wrong: F3 71 00 FC
+        // would read as temperature code 0 (the hottest there is), F3 74 05 FC as blade
+        // state 5. Neither may be used; the blade request is tried again.
+        std::atomic<int> blades{0}, handedOn{-1};
+        LinkHooks::temperatureRead = [&](uint8_t v) { handedOn = v; };
+        board->setResponder([&](const Bytes &f) {
+            if (f[1] == 0x71)
+                return Bytes{0xF3, 0x71, 0x00, 0xFC};
+            if (f[1] == 116)
+                return blades++ == 0 ? Bytes{0xF3, 0x74, 0x05, 0xFC} : FakeBoard::reply(0x74, {0x03});
+            return healthyAnswer(f);
+        });
+        actualTemperature = 60;
+        queue({116});
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(0x71) >= 2, 6000);
+        QVERIFY(actualTemperature == 60 && handedOn == -1);
+        QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && board->count(116) == 2);
     }
 
     void sendFailureReopensThePort()
