@@ -90,7 +90,8 @@ void SerialThreadComunication::loop()
         } else if (s == Working) {
             pthread_mutex_lock(&serialFifoMutex);
             if (!serialFifo.empty()) {
-                if (serialFifo.front().size() > 1 && serialFifo.front()[1] == BoardCmd::FirmwareUpdate)
+                const ByteVector &head = serialFifo.front();
+                if (ProtocolConversion::IsSendable(head) && head[1] == BoardCmd::FirmwareUpdate)
                     FirmwareUpdate::run(port);
                 else
                     commandExchange(port);
@@ -125,6 +126,13 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
 {
     const ByteVector frame = serialFifo.front();
     const uint8_t code = frame.size() > 1 ? frame[1] : 0;
+    if (!ProtocolConversion::IsSendable(frame)) {
+        // A frame the builder would have refused: the board could read part
+        // of it as another command. Never sent; refused like the board would.
+        platform::debugLine("link: frame non valido scartato: " + ByteToOctectString(frame));
+        settle(BoardReply::Outcome::Refused);
+        return;
+    }
 
     ByteVector reply;
     if (!exchange(port, frame, &reply)) {

@@ -321,6 +321,13 @@ private slots:
         QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x7F, 0x00, 0xFC}), (Bytes{0x7F, 0x00}));
         QCOMPARE(int(ProtocolConversion::error_occured), 2);
         QVERIFY(ProtocolConversion::RequestResponse({0xF3, 0xFC}).empty());
+
+        // Frames are not escaped: this payload would reach the board as a
+        // complete "start blade release". Bytes of 0x80 and more are refused.
+        for (const Bytes &payload : {Bytes{0xF3, 0x0A, 0x0A, 0xFC}, Bytes{0x05, 0x80}, Bytes{0xFF}})
+            QVERIFY(ProtocolConversion::BuildCommand(BoardCmd::CustomClean, payload).empty());
+        QVERIFY(ProtocolConversion::BuildCommand(0xF3).empty());
+        QCOMPARE(ProtocolConversion::BuildCommand(BoardCmd::CustomClean, {0x7F}).size(), size_t(5));
     }
 
     void replyOutcomes()
@@ -666,6 +673,40 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(board->count(0x71) >= 2, 6000);
         QVERIFY(actualTemperature == 60 && handedOn == -1);
         QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && board->count(116) == 2);
+    }
+
+    void invalidQueuedFramesAreNeverSent()
+    {
+        std::mutex m;
+        QStringList sent;
+        platform::setLogSink([&](const std::string &l) {
+            std::lock_guard<std::mutex> lock(m);
+            if (l.rfind(">> ", 0) == 0)
+                sent << QString::fromStdString(l.substr(l.find(" - ") + 3));
+        });
+        // Pushed without the builder's check: custom cleaning with the payload
+        // F3 0A 0A FC, which the board would read as blade release.
+        {
+            FifoLock lock;
+            serialFifo.push({0xF3, 0x11, 0xF3, 0x0A, 0x0A, 0xFC, 0xE1, 0xFC});
+            waitStateVar(BoardCmd::CustomClean);
+            waitStateVar(BoardCmd::Stop);
+            serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::Stop));
+        }
+        startLink();
+        // Refused by the link as if by the board: what was queued behind it is cancelled.
+        QTRY_VERIFY(setCustomClean == 255 && stopRunningFlag == -1);
+        {
+            FifoLock lock;
+            serialFifo.push({});
+        }
+        QTRY_COMPARE(queued(), size_t(0));
+        queue({4});
+        QTRY_COMPARE(int(stopRunningFlag), 1);
+        link.reset();
+        platform::setLogSink([](const std::string &) {});
+        QVERIFY(board->count(0x11) == 0 && board->count(10) == 0 && board->count(4) == 1);
+        QVERIFY2(!sent.contains(QString()) && sent.count("f30404fc") == 1, qPrintable(sent.join(' ')));
     }
 
     void sendFailureReopensThePort()
