@@ -68,6 +68,9 @@ bool SerialThreadComunication::exchange(SerialCom &port, const ByteVector &frame
 
 void SerialThreadComunication::loop()
 {
+    for (const std::string &name : LinkHooks::unsetHooks())
+        platform::debugLine("link: hook " + name + " non collegato");
+
     SerialCom port(platform::serialDevice(), 9600, 10, 10, kBufferSize, kBufferSize);
     port.init();
 

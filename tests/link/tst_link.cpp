@@ -248,6 +248,7 @@ private slots:
         firstResponseHandshakeRecieved = requestTreePosition = requestSensorState = false;
         actualTreePosition = actualTemperature = actualAbsorption = 0;
         LinkHooks::temperatureRead = nullptr;
+        LinkHooks::absorptionRead = nullptr;
         LinkHooks::errorCodeRead = nullptr;
         LinkHooks::storeMainsSetting = nullptr;
     }
@@ -579,6 +580,25 @@ private slots:
         QVERIFY2(QString("SSTSASSTSASSTSASSTSA").startsWith(order) && order.count('S') >= 7, qPrintable(order));
         QVERIFY(machineReady && machineCloseOk && oringPresence && glassPresence && !machineOpen);
         QVERIFY(actualTemperature == 60 && actualAbsorption == 21 && handedOn == 60);
+    }
+
+    void unsetHooksAreLoggedAtStart()
+    {
+        std::mutex m;
+        QStringList lines;
+        platform::setLogSink([&](const std::string &l) {
+            std::lock_guard<std::mutex> lock(m);
+            if (l.rfind("link: hook", 0) == 0)
+                lines << QString::fromStdString(l);
+        });
+        LinkHooks::temperatureRead = [](uint8_t) {};
+        LinkHooks::storeMainsSetting = [] {};
+        startLink();
+        QTRY_VERIFY(board->count(0x70) >= 1);
+        link.reset();
+        platform::setLogSink([](const std::string &) {});
+        QCOMPARE(lines,
+                 QStringList({"link: hook absorptionRead non collegato", "link: hook errorCodeRead non collegato"}));
     }
 
     void unansweredFrameIsTriedThreeTimesThenQueueCancelled()
