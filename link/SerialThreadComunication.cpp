@@ -10,13 +10,18 @@
 #include "platform/log.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
-#include <unistd.h>
+#include <pthread.h>
 
 namespace {
 
 constexpr int kMaxAttempts = 3;
 constexpr int kBufferSize = 200;
+constexpr auto kPollPeriod = std::chrono::milliseconds(400);
+// Without traffic (stopped) the thread still marks its watchdog now and then.
+constexpr auto kIdleWake = std::chrono::seconds(60);
 
 std::string nowText()
 {
@@ -35,7 +40,8 @@ void logReceived(const ByteVector &reply)
 
 } // namespace
 
-SerialThreadComunication::SerialThreadComunication(int usecSleep) : Manager(&SerialThreadComunication::run, usecSleep)
+SerialThreadComunication::SerialThreadComunication(int usecSleep)
+    : Manager(&SerialThreadComunication::run, usecSleep, &serialFifoWake())
 {
 }
 
@@ -68,49 +74,66 @@ bool SerialThreadComunication::exchange(SerialCom &port, const ByteVector &frame
 
 void SerialThreadComunication::loop()
 {
+    pthread_setname_np(pthread_self(), "link");
     for (const std::string &name : LinkHooks::unsetHooks())
         platform::debugLine("link: hook " + name + " non collegato");
 
     SerialCom port(platform::serialDevice(), 9600, 10, 10, kBufferSize, kBufferSize);
     port.init();
 
-    const int pollEvery = 400000 / (_usec_sleep > 0 ? _usec_sleep : 1);
-    int countdown = pollEvery;
+    using Clock = WakeSignal::Clock;
+    // The board expects at least this pause after an exchange before the next queued frame.
+    const auto gap = std::chrono::microseconds(_usec_sleep > 0 ? _usec_sleep : 0);
+    auto nextPoll = Clock::now() + kPollPeriod;
+    auto nextFrame = Clock::now();
     int phase = 0;
 
     for (;;) {
         const Status s = _status;
-        if (s == Exit) {
-            port.closeSerialPort();
+        if (s == Exit)
             break;
-        }
         if (s == Init) {
             errorOccuredCommand = 0;
             port.closeSerialPort();
             port.init();
-            countdown = pollEvery;
+            nextPoll = Clock::now() + kPollPeriod;
             _status = Working;
-        } else if (s == Working) {
+            markCycle();
+            continue;
+        }
+
+        Clock::time_point wakeAt = Clock::now() + kIdleWake;
+        if (s == Working) {
+            bool exchanged = false;
             pthread_mutex_lock(&serialFifoMutex);
-            if (!serialFifo.empty()) {
+            if (!serialFifo.empty() && Clock::now() >= nextFrame) {
                 const ByteVector &head = serialFifo.front();
                 if (ProtocolConversion::IsSendable(head) && head[1] == BoardCmd::FirmwareUpdate)
                     FirmwareUpdate::run(port);
                 else
                     commandExchange(port);
+                exchanged = true;
             }
             pthread_mutex_unlock(&serialFifoMutex);
 
-            if (_status == Working) {
-                if (countdown <= 0) {
-                    statusPoll(port, phase);
-                    countdown = pollEvery;
-                }
-                --countdown;
+            if (_status == Working && Clock::now() >= nextPoll) {
+                statusPoll(port, phase);
+                // Measured from the end of the poll, like the passes it replaces.
+                nextPoll = Clock::now() + kPollPeriod;
+                exchanged = true;
             }
+            if (exchanged)
+                nextFrame = Clock::now() + gap;
+
+            pthread_mutex_lock(&serialFifoMutex);
+            const bool framesWaiting = !serialFifo.empty();
+            pthread_mutex_unlock(&serialFifoMutex);
+            wakeAt = framesWaiting ? std::min(nextFrame, nextPoll) : nextPoll;
         }
         markCycle();
-        usleep(static_cast<useconds_t>(_usec_sleep > 0 ? _usec_sleep : 0));
+        // Queued frames and status changes wake the thread early.
+        if (_status == s)
+            serialFifoWake().waitUntil(wakeAt);
     }
     port.closeSerialPort();
 }

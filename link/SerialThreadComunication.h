@@ -1,7 +1,9 @@
 #pragma once
 // The only code that talks to the controller board: sends the queued frames
-// one per pass with their retry and cancellation rules, and polls the board's
-// status every 40 passes (about 400 ms), reading telemetry in rotation.
+// one per pass, at least `usecSleep` apart, with their retry and cancellation
+// rules, and polls the board's status 400 ms after the previous poll, reading
+// telemetry in rotation. Between passes it waits: a queued frame or a status
+// change wakes it at once.
 
 #include "link/BoardReply.h"
 #include "link/ByteUtils.h"

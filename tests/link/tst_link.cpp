@@ -13,10 +13,12 @@
 #include "platform/log.h"
 #include "TempRoot.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <fcntl.h>
 #include <functional>
@@ -28,6 +30,8 @@
 #include <unistd.h>
 
 using Bytes = ByteVector;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -89,6 +93,16 @@ public:
         std::lock_guard<std::mutex> l(m);
         return received;
     }
+    // When each frame with `code` arrived.
+    std::vector<Clock::time_point> arrivals(uint8_t code) const
+    {
+        std::lock_guard<std::mutex> l(m);
+        std::vector<Clock::time_point> out;
+        for (std::size_t i = 0; i < received.size(); ++i)
+            if (received[i][1] == code)
+                out.push_back(receivedAt[i]);
+        return out;
+    }
     int count(uint8_t code) const
     {
         const auto all = frames();
@@ -125,6 +139,7 @@ private:
                 {
                     std::lock_guard<std::mutex> l(m);
                     received.push_back(frame);
+                    receivedAt.push_back(Clock::now());
                     r = responder;
                 }
                 const Bytes answer = r ? r(frame) : Bytes();
@@ -138,6 +153,7 @@ private:
     mutable std::mutex m;
     Responder responder;
     std::vector<Bytes> received;
+    std::vector<Clock::time_point> receivedAt;
     std::atomic<bool> stopping{false};
     std::thread worker;
 };
@@ -183,6 +199,23 @@ struct CountingWorker : Manager
     std::atomic<bool> built{false};
     std::atomic<bool> sawHalfBuilt{false};
 };
+
+// The threads of this process, and how often one of them has gone to sleep.
+QStringList threadIds()
+{
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+long sleepsOf(const QString &tid)
+{
+    QFile f("/proc/self/task/" + tid + "/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(24).trimmed().toLong();
+    return -1;
+}
 
 void queue(std::initializer_list<uint8_t> codes)
 {
@@ -599,6 +632,52 @@ private slots:
         platform::setLogSink([](const std::string &) {});
         QCOMPARE(lines,
                  QStringList({"link: hook absorptionRead non collegato", "link: hook errorCodeRead non collegato"}));
+    }
+
+    void waitsForWorkInsteadOfPolling()
+    {
+        const QStringList before = threadIds();
+        link = std::make_unique<SerialThreadComunication>(10000);
+        QStringList tids = threadIds();
+        for (const QString &t : before)
+            tids.removeAll(t);
+        QCOMPARE(tids.size(), 1);
+        const QString tid = tids.first();
+        if (sleepsOf(tid) < 0)
+            QSKIP("no thread statistics in /proc");
+        auto sleepsOver = [&](int ms) {
+            const long s0 = sleepsOf(tid);
+            QTest::qSleep(ms);
+            return sleepsOf(tid) - s0;
+        };
+        // Not started yet, and later stopped: asleep until told otherwise.
+        QVERIFY(sleepsOver(300) <= 2);
+        link->start();
+        QTRY_VERIFY(board->count(0x70) >= 1);
+        // Working without commands: the polls and their exchanges only (a
+        // thread waking every 10 ms would sleep about a hundred times).
+        const long idle = sleepsOver(1000);
+        QVERIFY2(idle < 40, qPrintable(QString::number(idle)));
+
+        // A queued frame leaves at once, the ones behind it at least 10 ms apart.
+        const Clock::time_point queuedAt = Clock::now();
+        queue({4, 3, 10});
+        QTRY_VERIFY(checkWaitStateVar() && stopRunningFlag == 1 && cutReleaseCmdSend == 1);
+        const Clock::time_point sent[] = {board->arrivals(4).at(0), board->arrivals(3).at(0),
+                                          board->arrivals(10).at(0)};
+        QVERIFY(sent[0] - queuedAt < milliseconds(50));
+        QVERIFY(sent[1] - sent[0] >= milliseconds(10) && sent[2] - sent[1] >= milliseconds(10));
+
+        link->stop();
+        QVERIFY(sleepsOver(300) <= 2);
+        link->start();
+        QTRY_VERIFY(board->count(0x70) >= 3);
+        // Ending it does not wait for a sleep to run out.
+        QTest::qSleep(30);
+        const Clock::time_point killedAt = Clock::now();
+        link->kill();
+        link->join();
+        QVERIFY(Clock::now() - killedAt < milliseconds(100));
     }
 
     void unansweredFrameIsTriedThreeTimesThenQueueCancelled()
