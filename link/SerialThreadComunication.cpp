@@ -82,7 +82,7 @@ void SerialThreadComunication::loop()
     port.init();
 
     using Clock = WakeSignal::Clock;
-    // The board expects at least this pause after an exchange before the next queued frame.
+    // Pause after any exchange before the next queued frame goes out.
     const auto gap = std::chrono::microseconds(_usec_sleep > 0 ? _usec_sleep : 0);
     auto nextPoll = Clock::now() + kPollPeriod;
     auto nextFrame = Clock::now();
@@ -118,7 +118,7 @@ void SerialThreadComunication::loop()
 
             if (_status == Working && Clock::now() >= nextPoll) {
                 statusPoll(port, phase);
-                // Measured from the end of the poll, like the passes it replaces.
+                // From the end of the poll: its wire time adds to the period.
                 nextPoll = Clock::now() + kPollPeriod;
                 exchanged = true;
             }
