@@ -756,21 +756,26 @@ private slots:
     {
         // A byte lost from a reply leaves a frame whose checksum is wrong: F3 71 00 FC
         // would read as temperature code 0 (the hottest there is), F3 74 05 FC as blade
-        // state 5. Neither may be used; the blade request is tried again.
-        std::atomic<int> blades{0}, handedOn{-1};
+        // state 5, the second position reply as 399 mm. None may be used; the blade
+        // request is tried again.
+        std::atomic<int> blades{0}, positions{0}, handedOn{-1};
         LinkHooks::temperatureRead = [&](uint8_t v) { handedOn = v; };
         board->setResponder([&](const Bytes &f) {
             if (f[1] == 0x71)
                 return Bytes{0xF3, 0x71, 0x00, 0xFC};
             if (f[1] == 116)
                 return blades++ == 0 ? Bytes{0xF3, 0x74, 0x05, 0xFC} : FakeBoard::reply(0x74, {0x03});
+            if (f[1] == 120)
+                return positions++ % 2 == 0 ? FakeBoard::reply(0x78, {0, 0}) : Bytes{0xF3, 0x78, 0x06, 0x1E, 0xFC};
             return healthyAnswer(f);
         });
         actualTemperature = 60;
+        actualTreePosition = 123;
+        requestTreePosition = true;
         queue({116});
         startLink();
         QTRY_VERIFY_WITH_TIMEOUT(board->count(0x71) >= 2, 6000);
-        QVERIFY(actualTemperature == 60 && handedOn == -1);
+        QVERIFY(actualTemperature == 60 && handedOn == -1 && actualTreePosition == 123 && positions >= 2);
         QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && board->count(116) == 2);
     }
 
