@@ -5,12 +5,22 @@
 
 std::queue<ByteVector> BuildSequenceMsg(WorkSettings program)
 {
-    std::queue<ByteVector> frames;
-    frames.push(ProtocolConversion::BuildCommand(BoardCmd::Milling, program.getMillingCmdByte()));
-    frames.push(ProtocolConversion::BuildCommand(BoardCmd::Emulsion, program.getEmulsionCmdByte()));
-    frames.push(ProtocolConversion::BuildCommand(BoardCmd::EmulsionRepetition, program.getEmulsionRepetionCmdByte()));
+    std::vector<ByteVector> frames{
+        ProtocolConversion::BuildCommand(BoardCmd::Milling, program.getMillingCmdByte()),
+        ProtocolConversion::BuildCommand(BoardCmd::Emulsion, program.getEmulsionCmdByte()),
+        ProtocolConversion::BuildCommand(BoardCmd::EmulsionRepetition, program.getEmulsionRepetionCmdByte()),
+    };
     if (reworkSet)
-        frames.push(ProtocolConversion::BuildCommand(BoardCmd::SequenceEnd));
-    frames.push(ProtocolConversion::BuildCommand(BoardCmd::Start));
-    return frames;
+        frames.push_back(ProtocolConversion::BuildCommand(BoardCmd::SequenceEnd));
+    frames.push_back(ProtocolConversion::BuildCommand(BoardCmd::Start));
+
+    // One refused frame refuses the whole sequence: the start must never
+    // follow a program the board did not get complete.
+    std::queue<ByteVector> out;
+    for (ByteVector &f : frames) {
+        if (f.empty())
+            return {};
+        out.push(std::move(f));
+    }
+    return out;
 }

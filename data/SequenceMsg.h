@@ -11,5 +11,7 @@
 
 // Milling, emulsion and repetition frames, the closing frame while a running
 // program is being reworked (reworkSet), then the start command. The program
-// is taken by value: callers pass a copy of `actual`.
+// is taken by value: callers pass a copy of `actual`. Empty when a value of
+// the program cannot be carried by a frame (a byte of 0x80 or more): nothing
+// of it may be queued then.
 std::queue<ByteVector> BuildSequenceMsg(WorkSettings program);

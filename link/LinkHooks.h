@@ -1,10 +1,13 @@
 #pragma once
 // Where the link thread hands what it learns to higher layers. Start-up sets
 // these before the thread starts; they are not changed afterwards. An unset
-// hook is simply skipped, so the link runs and tests on its own.
+// hook is skipped, so the link runs and tests on its own; the link thread
+// logs the unset ones when it begins, as start-up forgetting one loses data.
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace LinkHooks {
 
@@ -16,5 +19,8 @@ extern std::function<void(uint8_t raw)> absorptionRead;
 extern std::function<void(uint8_t code)> errorCodeRead;
 // A version reply arrived: store the mains setting again.
 extern std::function<void()> storeMainsSetting;
+
+// Names of the hooks still unset, in declaration order.
+std::vector<std::string> unsetHooks();
 
 } // namespace LinkHooks

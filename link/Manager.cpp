@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
-Manager::Manager(void *(*threadFunction)(void *), int usecSleep) : _usec_sleep(usecSleep)
+Manager::Manager(void *(*threadFunction)(void *), int usecSleep, WakeSignal *wake)
+    : _usec_sleep(usecSleep), wakeSignal(wake ? wake : &ownWake)
 {
     _status = FirstWait;
     _last_cicle_execution = static_cast<uint32_t>(std::time(nullptr));
@@ -17,8 +17,10 @@ Manager::Manager(void *(*threadFunction)(void *), int usecSleep) : _usec_sleep(u
 void *Manager::trampoline(void *arg)
 {
     auto *self = static_cast<Manager *>(arg);
+    // start() and kill() notify; the bound only guards against a status set
+    // some other way.
     while (self->_status == FirstWait)
-        usleep(static_cast<useconds_t>(self->_usec_sleep > 1000 ? self->_usec_sleep : 1000));
+        self->wakeSignal->waitUntil(WakeSignal::Clock::now() + std::chrono::seconds(1));
     if (self->_status == Exit)
         return nullptr;
     return self->body(arg);
@@ -60,17 +62,20 @@ void Manager::start()
     Status s = _status;
     if (s == FirstWait || s == Idle)
         _status = Init;
+    wakeSignal->notify();
 }
 
 void Manager::stop()
 {
     if (_status == Working)
         _status = Idle;
+    wakeSignal->notify();
 }
 
 void Manager::kill()
 {
     _status = Exit;
+    wakeSignal->notify();
 }
 
 void Manager::cancel()

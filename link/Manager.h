@@ -3,6 +3,8 @@
 // steers a worker only through its status word; the worker loop reads it on
 // every pass and acts on it.
 
+#include "link/WakeSignal.h"
+
 #include <atomic>
 #include <cstdint>
 #include <pthread.h>
@@ -13,7 +15,9 @@ class Manager
 public:
     enum Status { FirstWait = 0, Init = 1, Idle = 2, Working = 3, Exit = 4 };
 
-    Manager(void *(*threadFunction)(void *), int usecSleep);
+    // `wake` is notified on every status change, so a worker that waits on it
+    // notices start, stop and kill at once; without one the runner uses its own.
+    Manager(void *(*threadFunction)(void *), int usecSleep, WakeSignal *wake = nullptr);
     virtual ~Manager();
     Manager(const Manager &) = delete;
     Manager &operator=(const Manager &) = delete;
@@ -48,6 +52,8 @@ private:
     static void *trampoline(void *arg);
     bool createThread(void *(*threadFunction)(void *));
 
+    WakeSignal ownWake;
+    WakeSignal *const wakeSignal;
     void *(*body)(void *) = nullptr;
     bool threadCreated = false;
     bool joined = false;

@@ -55,6 +55,11 @@ ByteVector ProtocolConversion::GetPacket(const ByteVector &bytes)
 
 ByteVector ProtocolConversion::BuildCommand(uint8_t code, const ByteVector &payload)
 {
+    if (code >= 0x80)
+        return {};
+    for (uint8_t b : payload)
+        if (b >= 0x80)
+            return {};
     ByteVector frame;
     frame.reserve(payload.size() + 4);
     frame.push_back(FrameByte::Start);
@@ -68,6 +73,19 @@ ByteVector ProtocolConversion::BuildCommand(uint8_t code, const ByteVector &payl
 ByteVector ProtocolConversion::BuildCommand(uint8_t code)
 {
     return BuildCommand(code, ByteVector());
+}
+
+bool ProtocolConversion::IsSendable(const ByteVector &frame)
+{
+    if (frame.size() < 4 || frame.front() != FrameByte::Start || frame.back() != FrameByte::End)
+        return false;
+    uint8_t sum = 0;
+    for (std::size_t i = 1; i + 1 < frame.size(); ++i) {
+        if (frame[i] >= 0x80)
+            return false;
+        sum ^= frame[i];
+    }
+    return sum == 0; // the checksum cancels the XOR of code and payload
 }
 
 bool ProtocolConversion::CommandResponse(const ByteVector &bytes)

@@ -51,8 +51,13 @@ public:
     static uint8_t CalcCheckSum(const ByteVector &bytes);
     static bool VerifyCheckSum(const ByteVector &packet);
     static ByteVector GetPacket(const ByteVector &bytes);
+    // The whole frame; empty when the code or a payload byte is 0x80 or more,
+    // since frames are not escaped and such a byte could end or restart one.
+    // An empty frame must not be queued.
     static ByteVector BuildCommand(uint8_t code, const ByteVector &payload);
     static ByteVector BuildCommand(uint8_t code);
+    // Whether `frame` is one BuildCommand would make: markers, 7-bit inside, right checksum.
+    static bool IsSendable(const ByteVector &frame);
     static bool CommandResponse(const ByteVector &bytes);
     static ByteVector RequestResponse(const ByteVector &bytes);
     // Decodes a status reply into the shared machine state.

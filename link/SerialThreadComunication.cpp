@@ -1,5 +1,6 @@
 #include "link/SerialThreadComunication.h"
 
+#include "link/BoardReply.h"
 #include "link/FirmwareUpdate.h"
 #include "link/LinkHooks.h"
 #include "link/ProtocolConversion.h"
@@ -9,13 +10,18 @@
 #include "platform/log.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
-#include <unistd.h>
+#include <pthread.h>
 
 namespace {
 
 constexpr int kMaxAttempts = 3;
 constexpr int kBufferSize = 200;
+constexpr auto kPollPeriod = std::chrono::milliseconds(400);
+// Without traffic (stopped) the thread still marks its watchdog now and then.
+constexpr auto kIdleWake = std::chrono::seconds(60);
 
 std::string nowText()
 {
@@ -32,14 +38,10 @@ void logReceived(const ByteVector &reply)
     platform::debugLine("<< " + ByteToOctectString(reply));
 }
 
-std::string twoDigits(int v)
-{
-    return (v < 10 ? "0" : "") + std::to_string(v);
-}
-
 } // namespace
 
-SerialThreadComunication::SerialThreadComunication(int usecSleep) : Manager(&SerialThreadComunication::run, usecSleep)
+SerialThreadComunication::SerialThreadComunication(int usecSleep)
+    : Manager(&SerialThreadComunication::run, usecSleep, &serialFifoWake())
 {
 }
 
@@ -72,45 +74,66 @@ bool SerialThreadComunication::exchange(SerialCom &port, const ByteVector &frame
 
 void SerialThreadComunication::loop()
 {
+    pthread_setname_np(pthread_self(), "link");
+    for (const std::string &name : LinkHooks::unsetHooks())
+        platform::debugLine("link: hook " + name + " non collegato");
+
     SerialCom port(platform::serialDevice(), 9600, 10, 10, kBufferSize, kBufferSize);
     port.init();
 
-    const int pollEvery = 400000 / (_usec_sleep > 0 ? _usec_sleep : 1);
-    int countdown = pollEvery;
+    using Clock = WakeSignal::Clock;
+    // Pause after any exchange before the next queued frame goes out.
+    const auto gap = std::chrono::microseconds(_usec_sleep > 0 ? _usec_sleep : 0);
+    auto nextPoll = Clock::now() + kPollPeriod;
+    auto nextFrame = Clock::now();
     int phase = 0;
 
     for (;;) {
         const Status s = _status;
-        if (s == Exit) {
-            port.closeSerialPort();
+        if (s == Exit)
             break;
-        }
         if (s == Init) {
             errorOccuredCommand = 0;
             port.closeSerialPort();
             port.init();
-            countdown = pollEvery;
+            nextPoll = Clock::now() + kPollPeriod;
             _status = Working;
-        } else if (s == Working) {
+            markCycle();
+            continue;
+        }
+
+        Clock::time_point wakeAt = Clock::now() + kIdleWake;
+        if (s == Working) {
+            bool exchanged = false;
             pthread_mutex_lock(&serialFifoMutex);
-            if (!serialFifo.empty()) {
-                if (serialFifo.front().size() > 1 && serialFifo.front()[1] == BoardCmd::FirmwareUpdate)
+            if (!serialFifo.empty() && Clock::now() >= nextFrame) {
+                const ByteVector &head = serialFifo.front();
+                if (ProtocolConversion::IsSendable(head) && head[1] == BoardCmd::FirmwareUpdate)
                     FirmwareUpdate::run(port);
                 else
                     commandExchange(port);
+                exchanged = true;
             }
             pthread_mutex_unlock(&serialFifoMutex);
 
-            if (_status == Working) {
-                if (countdown <= 0) {
-                    statusPoll(port, phase);
-                    countdown = pollEvery;
-                }
-                --countdown;
+            if (_status == Working && Clock::now() >= nextPoll) {
+                statusPoll(port, phase);
+                // From the end of the poll: its wire time adds to the period.
+                nextPoll = Clock::now() + kPollPeriod;
+                exchanged = true;
             }
+            if (exchanged)
+                nextFrame = Clock::now() + gap;
+
+            pthread_mutex_lock(&serialFifoMutex);
+            const bool framesWaiting = !serialFifo.empty();
+            pthread_mutex_unlock(&serialFifoMutex);
+            wakeAt = framesWaiting ? std::min(nextFrame, nextPoll) : nextPoll;
         }
         markCycle();
-        usleep(static_cast<useconds_t>(_usec_sleep > 0 ? _usec_sleep : 0));
+        // Queued frames and status changes wake the thread early.
+        if (_status == s)
+            serialFifoWake().waitUntil(wakeAt);
     }
     port.closeSerialPort();
 }
@@ -129,6 +152,13 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
 {
     const ByteVector frame = serialFifo.front();
     const uint8_t code = frame.size() > 1 ? frame[1] : 0;
+    if (!ProtocolConversion::IsSendable(frame)) {
+        // A frame the builder would have refused: the board could read part
+        // of it as another command. Never sent; refused like the board would.
+        platform::debugLine("link: frame non valido scartato: " + ByteToOctectString(frame));
+        settle(BoardReply::Outcome::Refused);
+        return;
+    }
 
     ByteVector reply;
     if (!exchange(port, frame, &reply)) {
@@ -138,56 +168,32 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
         _status = Init;
         return;
     }
+    if (code == BoardCmd::Version && !reply.empty())
+        logVersionBanner(reply);
 
-    auto failure = [&] {
+    const BoardReply::Outcome outcome = BoardReply::classify(code, reply);
+    if (outcome == BoardReply::Outcome::Acknowledged)
+        takeAnswer(code, reply);
+    settle(outcome);
+}
+
+void SerialThreadComunication::settle(BoardReply::Outcome outcome)
+{
+    switch (outcome) {
+    case BoardReply::Outcome::Acknowledged:
+        errorOccuredCommand = 0;
+        serialFifo.pop();
+        break;
+    case BoardReply::Outcome::Refused:
+        // Nothing queued behind a refused frame may run.
+        failWholeQueue();
+        errorOccuredCommand = 0;
+        break;
+    case BoardReply::Outcome::NoAnswer:
+    case BoardReply::Outcome::Corrupt:
+        // The frame stays at the head and goes again on the next pass; its
+        // loss cancels everything behind it.
         if (++errorOccuredCommand >= kMaxAttempts) {
-            failWholeQueue();
-            errorOccuredCommand = 0;
-        }
-    };
-
-    if (reply.empty()) {
-        failure();
-        return;
-    }
-
-    switch (code) {
-    case BoardCmd::ResidualSteps: {
-        errorOccuredCommand = 0;
-        const ByteVector r = ProtocolConversion::RequestResponse(reply);
-        if (r.size() >= 3) {
-            retrivedResidualStep = static_cast<uint16_t>((r[1] & 0x7F) * 128 + (r[2] & 0x7F));
-            platform::debugLine("Step Residui: " + std::to_string(retrivedResidualStep.load()));
-        }
-        serialFifo.pop();
-        break;
-    }
-    case BoardCmd::Version:
-        errorOccuredCommand = 0;
-        decodeVersion(ProtocolConversion::RequestResponse(reply), reply);
-        serialFifo.pop();
-        break;
-    case BoardCmd::BladeMountState: {
-        errorOccuredCommand = 0;
-        const ByteVector r = ProtocolConversion::RequestResponse(reply);
-        if (r.size() >= 2) {
-            bladeMountState = static_cast<uint16_t>(r[1] & 0x7F);
-            getBladeMountState = 1;
-        } else {
-            getBladeMountState = -1;
-        }
-        serialFifo.pop();
-        break;
-    }
-    default:
-        if (ProtocolConversion::CommandResponse(reply)) {
-            errorOccuredCommand = 0;
-            setStateVar(code, true);
-            serialFifo.pop();
-        } else if (ProtocolConversion::error_occured != 0) {
-            failure();
-        } else {
-            // A valid refusal: nothing queued behind it may run.
             failWholeQueue();
             errorOccuredCommand = 0;
         }
@@ -195,35 +201,50 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
     }
 }
 
-void SerialThreadComunication::decodeVersion(const ByteVector &r, const ByteVector &raw)
+void SerialThreadComunication::takeAnswer(uint8_t code, const ByteVector &reply)
+{
+    switch (code) {
+    case BoardCmd::ResidualSteps:
+        if (const auto steps = BoardReply::residualSteps(reply)) {
+            retrivedResidualStep = *steps;
+            platform::debugLine("Step Residui: " + std::to_string(*steps));
+        }
+        break;
+    case BoardCmd::Version:
+        if (const auto v = BoardReply::version(reply, _110Voltage.get()))
+            storeVersion(*v);
+        break;
+    case BoardCmd::BladeMountState:
+        if (const auto state = BoardReply::bladeMountState(reply)) {
+            bladeMountState = *state;
+            getBladeMountState = 1;
+        } else {
+            getBladeMountState = -1;
+        }
+        break;
+    default:
+        setStateVar(code, true);
+        break;
+    }
+}
+
+void SerialThreadComunication::logVersionBanner(const ByteVector &raw)
 {
     platform::debugLine(" ************************************** ");
     platform::debugLine(" ARRIVATA VERSIONE FIRMWARE ");
     for (std::size_t i = 0; i < raw.size() && i < 5; ++i)
         platform::debugLine(ByteToOctectString(ByteVector{raw[i]}));
     platform::debugLine(" ************************************** ");
-    if (r.size() < 4)
-        return;
+}
 
-    const int v = (r[2] & 0x1F) * 128 + (r[3] & 0x7F);
-    fwVersion = std::to_string(v >> 8) + "." + twoDigits((v >> 4) & 0xF) + "." + twoDigits(v & 0xF);
-
+void SerialThreadComunication::storeVersion(const BoardReply::Version &v)
+{
+    fwVersion = v.firmware;
     platform::debugLine(" serial Thread comunication : lettura HzVoltage dalla versione fw");
-    std::string mains;
-    if ((r[1] & 0x0F) == 1) {
-        mains = _110Voltage.get();
+    if (v.volt110)
         platform::debugLine("     --> 110V");
-    } else {
-        mains = "230V ";
-    }
-    if (((r[1] >> 4) & 0x0F) == 5) {
-        mains += "50Hz";
-        platform::debugLine("     --> 50Hz");
-    } else {
-        mains += "60Hz";
-        platform::debugLine("     --> 60Hz");
-    }
-    fwFrequency = mains;
+    platform::debugLine(v.hz50 ? "     --> 50Hz" : "     --> 60Hz");
+    fwFrequency = v.mains;
 
     if (LinkHooks::storeMainsSetting)
         LinkHooks::storeMainsSetting();
@@ -249,54 +270,48 @@ void SerialThreadComunication::statusPoll(SerialCom &port, int &phase)
         serialComunicationError = 0;
     ProtocolConversion::HandshakeResponse(reply);
 
+    // A telemetry reply that is missing or corrupt leaves the value as it was.
     if (hardwareMachineError) {
         exchange(port, ProtocolConversion::BuildCommand(BoardCmd::ErrorCode), &reply);
-        const ByteVector r = ProtocolConversion::RequestResponse(reply);
-        if (r.size() >= 2) {
-            const uint8_t code = r[1] & 0x7F;
+        if (const auto code = BoardReply::errorCode(reply)) {
             platform::debugLine("      --------------------------- ");
             platform::debugLine("      --------------------------- ");
             platform::debugLine("      ----- ERRORE ARRIVATO ----- ");
-            platform::debugLine("         Codice Errore : " + std::to_string(code));
+            platform::debugLine("         Codice Errore : " + std::to_string(*code));
             platform::debugLine("      --------------------------- ");
             platform::debugLine("      --------------------------- ");
             platform::debugLine("      --------------------------- ");
             if (LinkHooks::errorCodeRead)
-                LinkHooks::errorCodeRead(code);
+                LinkHooks::errorCodeRead(*code);
         }
     }
 
     switch (phase) {
-    case 1: {
+    case 1:
         exchange(port, ProtocolConversion::BuildCommand(BoardCmd::Temperature), &reply);
-        const ByteVector r = ProtocolConversion::RequestResponse(reply);
-        if (r.size() >= 2) {
-            actualTemperature = r[1] & 0x7F;
+        if (const auto t = BoardReply::temperature(reply)) {
+            actualTemperature = *t;
             if (LinkHooks::temperatureRead)
-                LinkHooks::temperatureRead(actualTemperature);
+                LinkHooks::temperatureRead(*t);
         }
         if (requestTreePosition)
             readAxisPosition(port);
         phase = 2;
         break;
-    }
-    case 2: {
+    case 2:
         exchange(port, ProtocolConversion::BuildCommand(BoardCmd::Absorption), &reply);
-        ByteVector r = ProtocolConversion::RequestResponse(reply);
-        if (r.size() >= 2) {
-            actualAbsorption = r[1] & 0x7F;
+        if (const auto a = BoardReply::absorption(reply)) {
+            actualAbsorption = *a;
             if (LinkHooks::absorptionRead)
-                LinkHooks::absorptionRead(actualAbsorption);
+                LinkHooks::absorptionRead(*a);
         }
         if (requestSensorState) {
             exchange(port, ProtocolConversion::BuildCommand(BoardCmd::SensorState), &reply);
-            r = ProtocolConversion::RequestResponse(reply);
-            if (r.size() >= 3)
-                actualSensorState = static_cast<uint16_t>((r[1] & 0x7F) * 256 + (r[2] & 0x7F));
+            if (const auto bits = BoardReply::sensors(reply))
+                actualSensorState = *bits;
         }
         phase = 0;
         break;
-    }
     default:
         phase = 1;
         break;
@@ -305,19 +320,10 @@ void SerialThreadComunication::statusPoll(SerialCom &port, int &phase)
 
 void SerialThreadComunication::readAxisPosition(SerialCom &port)
 {
-    ByteVector reply;
-    exchange(port, ProtocolConversion::BuildCommand(BoardCmd::AxisPosition), &reply);
-    ByteVector r = ProtocolConversion::RequestResponse(reply);
-    const uint32_t hi = r.size() >= 3 ? (r[2] & 3u) : 0u;
-
-    exchange(port, ProtocolConversion::BuildCommand(BoardCmd::AxisPosition), &reply);
-    r = ProtocolConversion::RequestResponse(reply);
-    uint32_t value = hi;
-    if (r.size() >= 3)
-        value = (hi * 128 + (r[1] & 0x7Fu)) * 128 + (r[2] & 0x7Fu);
-
-    const uint32_t position = value / 2;
-    if (position < 400)
-        actualTreePosition = position;
+    ByteVector first, second;
+    exchange(port, ProtocolConversion::BuildCommand(BoardCmd::AxisPosition), &first);
+    exchange(port, ProtocolConversion::BuildCommand(BoardCmd::AxisPosition), &second);
+    if (const auto position = BoardReply::axisPosition(first, second))
+        actualTreePosition = *position;
     platform::debugLine("posizione: " + std::to_string(actualTreePosition.load()));
 }

@@ -1,8 +1,11 @@
 #pragma once
 // The only code that talks to the controller board: sends the queued frames
-// one per pass with their retry and cancellation rules, and polls the board's
-// status every 40 passes (about 400 ms), reading telemetry in rotation.
+// one per pass, at least `usecSleep` apart, with their retry and cancellation
+// rules, and polls the board's status 400 ms after the previous poll, reading
+// telemetry in rotation. Between passes it waits: a queued frame or a status
+// change wakes it at once.
 
+#include "link/BoardReply.h"
 #include "link/ByteUtils.h"
 #include "link/Manager.h"
 
@@ -24,7 +27,12 @@ private:
     void commandExchange(SerialCom &port);
     void statusPoll(SerialCom &port, int &phase);
     void readAxisPosition(SerialCom &port);
-    void decodeVersion(const ByteVector &reply, const ByteVector &raw);
+    // The one place that removes the head of the queue or counts its tries.
+    void settle(BoardReply::Outcome outcome);
+    // Applies an accepted reply: the acknowledgement flag or the request's value.
+    void takeAnswer(uint8_t code, const ByteVector &reply);
+    void logVersionBanner(const ByteVector &raw);
+    void storeVersion(const BoardReply::Version &v);
     void failWholeQueue();
     // Sends one frame and reads its reply; logs both. False if sending failed.
     bool exchange(SerialCom &port, const ByteVector &frame, ByteVector *reply);

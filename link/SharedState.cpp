@@ -3,6 +3,12 @@
 std::queue<std::vector<uint8_t>> serialFifo;
 pthread_mutex_t serialFifoMutex = PTHREAD_MUTEX_INITIALIZER;
 
+WakeSignal &serialFifoWake()
+{
+    static WakeSignal *const signal = new WakeSignal;
+    return *signal;
+}
+
 std::atomic<int8_t> setMillingFlag{0};
 std::atomic<int8_t> setEmulsionFlag{0};
 std::atomic<int8_t> startRunningFlag{0};

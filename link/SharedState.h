@@ -7,6 +7,8 @@
 // unlocked cross-thread reads the screens do are well defined; the strings the
 // link thread rewrites are guarded, since a torn std::string read can crash.
 
+#include "link/WakeSignal.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -132,12 +134,23 @@ void waitStateVar(uint8_t code);
 bool checkWaitStateVar();
 void resetStateVar();
 
-// Locks serialFifoMutex for a scope.
+// Wakes the link thread, which waits for frames instead of polling the queue.
+// Never destroyed: the thread may still wait on it while the process ends.
+WakeSignal &serialFifoWake();
+
+// Locks serialFifoMutex for a scope; on leaving, wakes the link thread when
+// frames are waiting. Every push onto serialFifo goes through one of these.
 class FifoLock
 {
 public:
     FifoLock() { pthread_mutex_lock(&serialFifoMutex); }
-    ~FifoLock() { pthread_mutex_unlock(&serialFifoMutex); }
+    ~FifoLock()
+    {
+        const bool frames = !serialFifo.empty();
+        pthread_mutex_unlock(&serialFifoMutex);
+        if (frames)
+            serialFifoWake().notify();
+    }
     FifoLock(const FifoLock &) = delete;
     FifoLock &operator=(const FifoLock &) = delete;
 };

@@ -249,6 +249,15 @@ private slots:
         reworkSet = true;
         QCOMPARE(drain(BuildSequenceMsg(w)),
                  (QList<QByteArray>{milling, emulsion, repetition, hexBytes("f3 12 12 fc"), start}));
+
+        // A byte the frames cannot carry refuses the whole sequence: nothing
+        // partial, and above all no start, may be queued.
+        WorkSettings bad;
+        bad.setPortion(0xF3);
+        QVERIFY(BuildSequenceMsg(bad).empty());
+        bad.setPortion(1);
+        bad.setEmulsionWorkingMode(0xFC);
+        QVERIFY(BuildSequenceMsg(bad).empty());
     }
 
     void presetFileLayout()

@@ -2,6 +2,7 @@
 // port and the worker runner; and the link thread against a scripted board,
 // all on real pseudo-terminals.
 
+#include "link/BoardReply.h"
 #include "link/ByteUtils.h"
 #include "link/LinkHooks.h"
 #include "link/Manager.h"
@@ -12,10 +13,12 @@
 #include "platform/log.h"
 #include "TempRoot.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <fcntl.h>
 #include <functional>
@@ -27,6 +30,8 @@
 #include <unistd.h>
 
 using Bytes = ByteVector;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -88,6 +93,16 @@ public:
         std::lock_guard<std::mutex> l(m);
         return received;
     }
+    // When each frame with `code` arrived.
+    std::vector<Clock::time_point> arrivals(uint8_t code) const
+    {
+        std::lock_guard<std::mutex> l(m);
+        std::vector<Clock::time_point> out;
+        for (std::size_t i = 0; i < received.size(); ++i)
+            if (received[i][1] == code)
+                out.push_back(receivedAt[i]);
+        return out;
+    }
     int count(uint8_t code) const
     {
         const auto all = frames();
@@ -124,6 +139,7 @@ private:
                 {
                     std::lock_guard<std::mutex> l(m);
                     received.push_back(frame);
+                    receivedAt.push_back(Clock::now());
                     r = responder;
                 }
                 const Bytes answer = r ? r(frame) : Bytes();
@@ -137,6 +153,7 @@ private:
     mutable std::mutex m;
     Responder responder;
     std::vector<Bytes> received;
+    std::vector<Clock::time_point> receivedAt;
     std::atomic<bool> stopping{false};
     std::thread worker;
 };
@@ -182,6 +199,23 @@ struct CountingWorker : Manager
     std::atomic<bool> built{false};
     std::atomic<bool> sawHalfBuilt{false};
 };
+
+// The threads of this process, and how often one of them has gone to sleep.
+QStringList threadIds()
+{
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+long sleepsOf(const QString &tid)
+{
+    QFile f("/proc/self/task/" + tid + "/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(24).trimmed().toLong();
+    return -1;
+}
 
 void queue(std::initializer_list<uint8_t> codes)
 {
@@ -247,6 +281,7 @@ private slots:
         firstResponseHandshakeRecieved = requestTreePosition = requestSensorState = false;
         actualTreePosition = actualTemperature = actualAbsorption = 0;
         LinkHooks::temperatureRead = nullptr;
+        LinkHooks::absorptionRead = nullptr;
         LinkHooks::errorCodeRead = nullptr;
         LinkHooks::storeMainsSetting = nullptr;
     }
@@ -320,6 +355,113 @@ private slots:
         QCOMPARE(ProtocolConversion::RequestResponse({0xF3, 0x7F, 0x00, 0xFC}), (Bytes{0x7F, 0x00}));
         QCOMPARE(int(ProtocolConversion::error_occured), 2);
         QVERIFY(ProtocolConversion::RequestResponse({0xF3, 0xFC}).empty());
+
+        // Frames are not escaped: this payload would reach the board as a
+        // complete "start blade release". Bytes of 0x80 and more are refused.
+        for (const Bytes &payload : {Bytes{0xF3, 0x0A, 0x0A, 0xFC}, Bytes{0x05, 0x80}, Bytes{0xFF}})
+            QVERIFY(ProtocolConversion::BuildCommand(BoardCmd::CustomClean, payload).empty());
+        QVERIFY(ProtocolConversion::BuildCommand(0xF3).empty());
+        QCOMPARE(ProtocolConversion::BuildCommand(BoardCmd::CustomClean, {0x7F}).size(), size_t(5));
+    }
+
+    void replyOutcomes()
+    {
+        using O = BoardReply::Outcome;
+        const struct
+        {
+            uint8_t code;
+            Bytes reply;
+            O outcome;
+        } cases[] = {
+            {4, {}, O::NoAnswer},
+            {4, FakeBoard::ack(), O::Acknowledged},
+            {4, FakeBoard::refusal(), O::Refused},
+            {4, {0xF3, 0x7F, 0x00, 0xFC}, O::Corrupt}, // checksum
+            {4, {0xF3, 0x7F}, O::Corrupt},             // torn before its end
+            {4, {0x7F, 0x7F, 0xFC}, O::Corrupt},       // no start
+            {4, {0xF3, 0xFC}, O::Corrupt},             // nothing inside
+            {4, {0xF3, 0x00, 0xFC}, O::Corrupt},       // a checksum alone
+            {113, FakeBoard::reply(0x71, {60}), O::Acknowledged},
+            {113, FakeBoard::refusal(), O::Acknowledged}, // a valid frame; the decoder finds no data
+            {113, {0xF3, 0x71, 0x00, 0xFC}, O::Corrupt},
+            {118, {0x00, 0xF3, 0x76, 0x76, 0xFC}, O::Acknowledged},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(BoardReply::classify(c.code, c.reply) == c.outcome, ByteToOctectString(c.reply).c_str());
+    }
+
+    void requestDecoders()
+    {
+        // -1: no value. The torn replies are valid ones that lost a byte.
+        using Decode = std::function<long(const Bytes &)>;
+        auto of = [](auto f) {
+            return Decode([f](const Bytes &r) { const auto v = f(r); return v ? long(*v) : -1L; });
+        };
+        const Decode temp = of(BoardReply::temperature), absorption = of(BoardReply::absorption),
+                     error = of(BoardReply::errorCode), blade = of(BoardReply::bladeMountState),
+                     residual = of(BoardReply::residualSteps), sensors = of(BoardReply::sensors);
+        const struct
+        {
+            const Decode &decode;
+            Bytes reply;
+            long value;
+        } cases[] = {
+            {temp, FakeBoard::reply(0x71, {60}), 60},
+            {temp, {0xF3, 0x71, 0x00, 0xFC}, -1}, // of F3 71 71 00 FC: code 0, the hottest
+            {temp, FakeBoard::reply(0x71, {}), -1},
+            {temp, {}, -1},
+            {absorption, FakeBoard::reply(0x72, {21}), 21},
+            {absorption, {0xF3, 0x72, 0x15, 0xFC}, -1},
+            {error, FakeBoard::reply(0x73, {7}), 7},
+            {error, {0xF3, 0x73, 0x74, 0xFC}, -1}, // of F3 73 07 74 FC: error 116
+            {blade, FakeBoard::reply(0x74, {3}), 3},
+            {blade, {0xF3, 0x74, 0x05, 0xFC}, -1}, // of F3 74 05 71 FC
+            {blade, FakeBoard::reply(0x74, {}), -1},
+            {residual, FakeBoard::reply(0x75, {0x02, 0x05}), 2 * 128 + 5},
+            {residual, FakeBoard::reply(0x75, {0x02}), -1},
+            {residual, {0xF3, 0x75, 0x02, 0x05, 0xFC}, -1},
+            {sensors, FakeBoard::reply(0x77, {0x01, 0x02}), 0x0102},
+            {sensors, FakeBoard::reply(0x77, {0x7F, 0x7F}), 0x7F7F},
+            {sensors, {0xF3, 0x77, 0x01, 0x02, 0xFC}, -1},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(c.decode(c.reply) == c.value, ByteToOctectString(c.reply).c_str());
+
+        const struct
+        {
+            Bytes reply;
+            const char *firmware, *mains;
+        } versions[] = {
+            {FakeBoard::reply(0x76, {0x51, 0x04, 0x05}), "2.00.05", "110V50Hz"},
+            {FakeBoard::reply(0x76, {0x60, 0x03, 0x2B}), "1.10.11", "230V 60Hz"},
+            {FakeBoard::reply(0x76, {0x51, 0x04}), nullptr, nullptr},
+            {{0xF3, 0x76, 0x51, 0x04, 0x05, 0xFC}, nullptr, nullptr}, // the checksum lost
+        };
+        for (const auto &c : versions) {
+            const auto v = BoardReply::version(c.reply, "110V");
+            QVERIFY(bool(v) == bool(c.firmware));
+            QVERIFY(!v || (v->firmware == c.firmware && v->mains == c.mains));
+        }
+
+        // The position needs both replies whole: the top bits alone, or the
+        // rest without them, would pass for a small wrong position.
+        const Bytes top = FakeBoard::reply(0x78, {0x00, 0x00});
+        const struct
+        {
+            Bytes first, second;
+            long position;
+        } positions[] = {
+            {top, FakeBoard::reply(0x78, {0x06, 0x1E}), 399},
+            {top, FakeBoard::reply(0x78, {0x06, 0x20}), -1}, // 400: not plausible
+            {FakeBoard::reply(0x78, {0x00, 0x01}), FakeBoard::reply(0x78, {0x00, 0x00}), -1},
+            {{}, FakeBoard::reply(0x78, {0x00, 0x10}), -1},
+            {{0xF3, 0x78, 0x00, 0x00, 0xFC}, FakeBoard::reply(0x78, {0x00, 0x10}), -1},
+            {top, {}, -1},
+        };
+        for (const auto &c : positions) {
+            const auto p = BoardReply::axisPosition(c.first, c.second);
+            QCOMPARE(p ? long(*p) : -1L, c.position);
+        }
     }
 
     void statusDecoding()
@@ -473,6 +615,71 @@ private slots:
         QVERIFY(actualTemperature == 60 && actualAbsorption == 21 && handedOn == 60);
     }
 
+    void unsetHooksAreLoggedAtStart()
+    {
+        std::mutex m;
+        QStringList lines;
+        platform::setLogSink([&](const std::string &l) {
+            std::lock_guard<std::mutex> lock(m);
+            if (l.rfind("link: hook", 0) == 0)
+                lines << QString::fromStdString(l);
+        });
+        LinkHooks::temperatureRead = [](uint8_t) {};
+        LinkHooks::storeMainsSetting = [] {};
+        startLink();
+        QTRY_VERIFY(board->count(0x70) >= 1);
+        link.reset();
+        platform::setLogSink([](const std::string &) {});
+        QCOMPARE(lines,
+                 QStringList({"link: hook absorptionRead non collegato", "link: hook errorCodeRead non collegato"}));
+    }
+
+    void waitsForWorkInsteadOfPolling()
+    {
+        const QStringList before = threadIds();
+        link = std::make_unique<SerialThreadComunication>(10000);
+        QStringList tids = threadIds();
+        for (const QString &t : before)
+            tids.removeAll(t);
+        QCOMPARE(tids.size(), 1);
+        const QString tid = tids.first();
+        if (sleepsOf(tid) < 0)
+            QSKIP("no thread statistics in /proc");
+        auto sleepsOver = [&](int ms) {
+            const long s0 = sleepsOf(tid);
+            QTest::qSleep(ms);
+            return sleepsOf(tid) - s0;
+        };
+        // Not started yet, and later stopped: asleep until told otherwise.
+        QVERIFY(sleepsOver(300) <= 2);
+        link->start();
+        QTRY_VERIFY(board->count(0x70) >= 1);
+        // Working without commands: the polls and their exchanges only (a
+        // thread waking every 10 ms would sleep about a hundred times).
+        const long idle = sleepsOver(1000);
+        QVERIFY2(idle < 40, qPrintable(QString::number(idle)));
+
+        // A queued frame leaves at once, the ones behind it at least 10 ms apart.
+        const Clock::time_point queuedAt = Clock::now();
+        queue({4, 3, 10});
+        QTRY_VERIFY(checkWaitStateVar() && stopRunningFlag == 1 && cutReleaseCmdSend == 1);
+        const Clock::time_point sent[] = {board->arrivals(4).at(0), board->arrivals(3).at(0),
+                                          board->arrivals(10).at(0)};
+        QVERIFY(sent[0] - queuedAt < milliseconds(50));
+        QVERIFY(sent[1] - sent[0] >= milliseconds(10) && sent[2] - sent[1] >= milliseconds(10));
+
+        link->stop();
+        QVERIFY(sleepsOver(300) <= 2);
+        link->start();
+        QTRY_VERIFY(board->count(0x70) >= 3);
+        // Ending it does not wait for a sleep to run out.
+        QTest::qSleep(30);
+        const Clock::time_point killedAt = Clock::now();
+        link->kill();
+        link->join();
+        QVERIFY(Clock::now() - killedAt < milliseconds(100));
+    }
+
     void unansweredFrameIsTriedThreeTimesThenQueueCancelled()
     {
         board->setResponder(except(4, {}));
@@ -543,6 +750,67 @@ private slots:
         queue({4}); // torn, then tried again
         QTRY_COMPARE_WITH_TIMEOUT(int(stopRunningFlag), 1, 6000);
         QVERIFY(board->count(4) == 2 && actualTemperature == 60);
+    }
+
+    void tornRequestRepliesAreNeverData()
+    {
+        // A byte lost from a reply leaves a frame whose checksum is wrong: F3 71 00 FC
+        // would read as temperature code 0 (the hottest there is), F3 74 05 FC as blade
+        // state 5, the second position reply as 399 mm. None may be used; the blade
+        // request is tried again.
+        std::atomic<int> blades{0}, positions{0}, handedOn{-1};
+        LinkHooks::temperatureRead = [&](uint8_t v) { handedOn = v; };
+        board->setResponder([&](const Bytes &f) {
+            if (f[1] == 0x71)
+                return Bytes{0xF3, 0x71, 0x00, 0xFC};
+            if (f[1] == 116)
+                return blades++ == 0 ? Bytes{0xF3, 0x74, 0x05, 0xFC} : FakeBoard::reply(0x74, {0x03});
+            if (f[1] == 120)
+                return positions++ % 2 == 0 ? FakeBoard::reply(0x78, {0, 0}) : Bytes{0xF3, 0x78, 0x06, 0x1E, 0xFC};
+            return healthyAnswer(f);
+        });
+        actualTemperature = 60;
+        actualTreePosition = 123;
+        requestTreePosition = true;
+        queue({116});
+        startLink();
+        QTRY_VERIFY_WITH_TIMEOUT(board->count(0x71) >= 2, 6000);
+        QVERIFY(actualTemperature == 60 && handedOn == -1 && actualTreePosition == 123 && positions >= 2);
+        QVERIFY(getBladeMountState == 1 && bladeMountState == 3 && board->count(116) == 2);
+    }
+
+    void invalidQueuedFramesAreNeverSent()
+    {
+        std::mutex m;
+        QStringList sent;
+        platform::setLogSink([&](const std::string &l) {
+            std::lock_guard<std::mutex> lock(m);
+            if (l.rfind(">> ", 0) == 0)
+                sent << QString::fromStdString(l.substr(l.find(" - ") + 3));
+        });
+        // Pushed without the builder's check: custom cleaning with the payload
+        // F3 0A 0A FC, which the board would read as blade release.
+        {
+            FifoLock lock;
+            serialFifo.push({0xF3, 0x11, 0xF3, 0x0A, 0x0A, 0xFC, 0xE1, 0xFC});
+            waitStateVar(BoardCmd::CustomClean);
+            waitStateVar(BoardCmd::Stop);
+            serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::Stop));
+        }
+        startLink();
+        // Refused by the link as if by the board: what was queued behind it is cancelled.
+        QTRY_VERIFY(setCustomClean == 255 && stopRunningFlag == -1);
+        {
+            FifoLock lock;
+            serialFifo.push({});
+        }
+        QTRY_COMPARE(queued(), size_t(0));
+        queue({4});
+        QTRY_COMPARE(int(stopRunningFlag), 1);
+        link.reset();
+        platform::setLogSink([](const std::string &) {});
+        QVERIFY(board->count(0x11) == 0 && board->count(10) == 0 && board->count(4) == 1);
+        QVERIFY2(!sent.contains(QString()) && sent.count("f30404fc") == 1, qPrintable(sent.join(' ')));
     }
 
     void sendFailureReopensThePort()
