@@ -103,11 +103,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     updateSpeedLabels();
     startSubWin = settings.getStartPage() == 0;
 
-    // The welcome closes by itself, so it is shown without blocking the
-    // construction; the poll starts at once beneath it.
+    // The welcome closes by itself or on a touch and holds nothing up: it is
+    // not modal, and it is shown together with the home screen (setVisible),
+    // on top of it. The poll starts at once beneath it.
     welcome = new Dialog(this);
     welcome->setAttribute(Qt::WA_DeleteOnClose);
-    welcome->open();
 
     workingTimer->start(kPollMs);
 }
@@ -118,6 +118,18 @@ MainWindow::~MainWindow()
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
     delete ui;
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    QMainWindow::setVisible(visible);
+    // A frame-buffer display stacks windows in the order they appear: shown
+    // before the home screen, the welcome would lie unseen beneath it.
+    if (visible && welcomePending && welcome) {
+        welcomePending = false;
+        welcome->show();
+        welcome->raise();
+    }
 }
 
 void MainWindow::connectButtons()

@@ -37,6 +37,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Showing the home screen also shows the welcome, on top of it.
+    void setVisible(bool visible) override;
+
     // For tests and the screenshot tool.
     ScreenSaver *screenSaverPage() const { return screenSaver; }
     WaitResponseCmd *resetWaitDialog() const { return waitResetPerform; }
@@ -108,6 +111,7 @@ private:
     // opened twice on top of itself.
     bool inPoll = false;
     QPointer<Dialog> welcome;
+    bool welcomePending = true; // shown with the home screen, once
     QPointer<mainline> mainsPage;
     QPointer<SettingsForm> settingsPage;
     QPointer<WaitResponseCmd> firmwareProgress;
