@@ -9,6 +9,7 @@
 #include "app/DialogMessage.h"
 #include "app/ErrorMessage.h"
 #include "app/ScreenSaver.h"
+#include "app/SuccessDialog.h"
 #include "app/WaitResponseCmd.h"
 #include "shell/MainWindow.h"
 #include "shell/SettingsForm.h"
@@ -330,6 +331,35 @@ private slots:
         holdUp.stop();
         QVERIFY(board("silent off") && board("set working 0"));
         MainWindow::timeUpdateTicks = timeUpdateTicks;
+    }
+
+    // When the firmware progress closes: what the loader reported, and
+    // whatever is shown goes away for good once closed.
+    void firmwareUpdateOutcome_data()
+    {
+        QTest::addColumn<int>("started");
+        QTest::addColumn<int>("ended");
+        QTest::addColumn<QString>("error"); // empty: the success toast
+        QTest::newRow("loader never started") << -1 << 0 << "Firmware upgrade not started.";
+        QTest::newRow("transfer broke off") << 1 << -1 << "Firmware upgrade not ended correctly.";
+        QTest::newRow("done") << 1 << 1 << "";
+    }
+    void firmwareUpdateOutcome()
+    {
+        QFETCH(int, started);
+        QFETCH(int, ended);
+        QFETCH(QString, error);
+        openHome();
+        startUpdateFirmware = int8_t(started);
+        endUpdateFirmware = int8_t(ended);
+        home->waitResponseCmdEnd();
+        QPointer<QDialog> shown = shownWindow<SuccessDialog>();
+        if (!error.isEmpty())
+            shown = shownWindow<ErrorMessage>();
+        QVERIFY(shown);
+        QCOMPARE(shownErrors(), error.isEmpty() ? QStringList() : QStringList(error));
+        shown->close();
+        QTRY_VERIFY(shown.isNull());
     }
 
     void screenSaverTiming()
