@@ -57,34 +57,34 @@ std::string localText(int64_t seconds, const char *format)
 
 // ---- dialogs -------------------------------------------------------------------
 
-void DisplayError(const QString &text, const QString &resource, bool modal, bool machineError, bool blink)
+ErrorMessage *DisplayError(const QString &text, const QString &resource, bool modal, bool machineError, bool blink)
 {
     if (!qApp)
-        return;
+        return nullptr;
     if (!onGuiThread()) {
         // Widgets live on the graphical thread only: show it from there.
         QMetaObject::invokeMethod(
             qApp, [=] { DisplayError(text, resource, false, machineError, blink); }, Qt::QueuedConnection);
-        return;
+        return nullptr;
     }
     auto *dialog = new ErrorMessage(nullptr, resource, machineError, blink);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setDisplayMessage(text);
     platform::debugLine("DisplayError: " + text.toStdString());
-    if (modal)
+    if (modal) {
         dialog->exec();
-    else
-        dialog->show();
+        return nullptr;
+    }
+    dialog->show();
+    return dialog;
 }
 
-int DisplayDialogMsg(const QString &text, unsigned int autoCloseMs, bool animated, const QString &firstKey,
-                     const QString &secondKey, const QString &picture)
+namespace {
+
+DialogMessage *makeDialogMsg(QWidget *parent, const QString &text, unsigned int autoCloseMs, bool animated,
+                             const QString &firstKey, const QString &secondKey, const QString &picture)
 {
-    // An earlier answer must not pass for this one.
-    SubWindowReturnStatus = 0;
-    if (!qApp || !onGuiThread())
-        return 0;
-    auto *dialog = new DialogMessage(nullptr, animated);
+    auto *dialog = new DialogMessage(parent, animated);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setDisplayMessage(text);
     if (!firstKey.isEmpty()) {
@@ -96,8 +96,31 @@ int DisplayDialogMsg(const QString &text, unsigned int autoCloseMs, bool animate
         }
     }
     dialog->setAutoClose(autoCloseMs);
-    dialog->exec();
+    return dialog;
+}
+
+} // namespace
+
+int DisplayDialogMsg(const QString &text, unsigned int autoCloseMs, bool animated, const QString &firstKey,
+                     const QString &secondKey, const QString &picture)
+{
+    // An earlier answer must not pass for this one.
+    SubWindowReturnStatus = 0;
+    if (!qApp || !onGuiThread())
+        return 0;
+    makeDialogMsg(nullptr, text, autoCloseMs, animated, firstKey, secondKey, picture)->exec();
     return SubWindowReturnStatus;
+}
+
+DialogMessage *OpenDialogMsg(QWidget *parent, const QString &text, unsigned int autoCloseMs, bool animated,
+                             const QString &firstKey, const QString &secondKey, const QString &picture)
+{
+    if (!qApp || !onGuiThread())
+        return nullptr;
+    DialogMessage *dialog = makeDialogMsg(parent, text, autoCloseMs, animated, firstKey, secondKey, picture);
+    dialog->show();
+    dialog->raise();
+    return dialog;
 }
 
 int DisplayDialogMsg(const QString &text)

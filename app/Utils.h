@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+class DialogMessage;
+class ErrorMessage;
 class QAbstractButton;
 class QLabel;
 class QWidget;
@@ -25,8 +27,10 @@ void initAppResources();
 // resource (may be empty). Runs modally when `modal` is set, else is just shown;
 // it deletes itself when closed. `machineError` titles it "ERROR" in the error
 // colour (a board error) instead of "WARNING"; `blink` makes the title flash.
-void DisplayError(const QString &text, const QString &resource = QString(), bool modal = true,
-                  bool machineError = false, bool blink = false);
+// Returns the dialog when it was shown without blocking (null after a modal
+// run, or when it is passed to the graphical thread to be shown there).
+ErrorMessage *DisplayError(const QString &text, const QString &resource = QString(), bool modal = true,
+                           bool machineError = false, bool blink = false);
 
 // The message dialog (DialogMessage). Keys: with `firstKey` empty the dialog's
 // own two keys ("NO", "YES"); with only `secondKey` empty one key; otherwise
@@ -38,6 +42,12 @@ int DisplayDialogMsg(const QString &text, unsigned int autoCloseMs, bool animate
                      const QString &firstKey, const QString &secondKey,
                      const QString &picture = QString());
 int DisplayDialogMsg(const QString &text);
+// The same dialog shown without blocking, for screens whose poll must go on
+// meanwhile: it deletes itself when closed, and its finished() signal carries
+// the answer (QDialog::Accepted for the second key, Rejected otherwise).
+DialogMessage *OpenDialogMsg(QWidget *parent, const QString &text, unsigned int autoCloseMs, bool animated,
+                             const QString &firstKey, const QString &secondKey,
+                             const QString &picture = QString());
 
 // ---- rolling text ------------------------------------------------------------------
 

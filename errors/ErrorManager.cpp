@@ -1,6 +1,7 @@
 #include "errors/ErrorManager.h"
 
 #include "app/AppState.h"
+#include "app/ErrorMessage.h"
 #include "app/Utils.h"
 #include "data/DataState.h"
 #include "data/StoredFile.h"
@@ -215,7 +216,8 @@ void ErrorManager::update_error_count()
 
 bool ErrorManager::displayError()
 {
-    if (count_active)
+    // While its dialog is up the poll goes on: nothing more to show.
+    if (count_active || errorDisplayed)
         return fatalError;
     const uint8_t code = actualErrorCode;
     if (code == 0 || code == previousErrorCode)
@@ -251,11 +253,25 @@ bool ErrorManager::displayError()
     ErrorWindowFlag = true;
     log(std::string("ERROR MANAGER : imposto  ErrorWindowFlag : ") + (ErrorWindowFlag ? "true" : "false"));
 
-    DisplayError(message, resource, true, true);
+    // Shown without blocking: the home screen's poll must go on beneath it.
+    // The error stays present until the operator closes the dialog.
+    if (ErrorMessage *dialog = DisplayError(message, resource, false, true)) {
+        connect(dialog, &QDialog::finished, this, &ErrorManager::errorDialogClosed);
+        connect(dialog, &QObject::destroyed, this, &ErrorManager::errorDialogClosed);
+    } else {
+        errorDialogClosed();
+    }
+    return fatalError;
+}
 
+void ErrorManager::errorDialogClosed()
+{
+    // finished() and destroyed() both lead here; only the first one counts,
+    // a code reported in between must survive the second.
+    if (!errorDisplayed)
+        return;
     errorDisplayed = false;
     actualErrorCode = 0;
-    return fatalError;
 }
 
 bool ErrorManager::errorPresence() const

@@ -47,7 +47,9 @@ public:
 
     // The serial link reports a code: it becomes the pending code and is counted.
     void setErrorCode(uint8_t code);
-    // Shows the pending error when due (home screen poll); returns fatalError.
+    // Shows the pending error when due (home screen poll), without waiting
+    // for it to be closed; returns fatalError. The code stays pending while
+    // its dialog is up and is cleared when the dialog closes.
     bool displayError();
     // True while a code is pending and its dialog is up.
     bool errorPresence() const;
@@ -91,6 +93,9 @@ public:
     static std::string counterFilePath();
     static std::string occurrenceLogPath();
     static constexpr int kRecordSize = 16;
+
+private slots:
+    void errorDialogClosed();
 
 private:
     void update_error_count();

@@ -3,6 +3,8 @@
 
 #include "app/AppState.h"
 #include "app/Dialog.h"
+#include "app/DialogMessage.h"
+#include "app/ErrorMessage.h"
 #include "app/ScreenSaver.h"
 #include "app/SuccessDialog.h"
 #include "app/Utils.h"
@@ -103,11 +105,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     updateSpeedLabels();
     startSubWin = settings.getStartPage() == 0;
 
-    // The welcome closes by itself, so it is shown without blocking the
-    // construction; the poll starts at once beneath it.
+    // The welcome closes by itself or on a touch and holds nothing up: it is
+    // not modal, and it is shown together with the home screen (setVisible),
+    // on top of it. The poll starts at once beneath it.
     welcome = new Dialog(this);
     welcome->setAttribute(Qt::WA_DeleteOnClose);
-    welcome->open();
 
     workingTimer->start(kPollMs);
 }
@@ -118,6 +120,18 @@ MainWindow::~MainWindow()
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
     delete ui;
+}
+
+void MainWindow::setVisible(bool visible)
+{
+    QMainWindow::setVisible(visible);
+    // A frame-buffer display stacks windows in the order they appear: shown
+    // before the home screen, the welcome would lie unseen beneath it.
+    if (visible && welcomePending && welcome) {
+        welcomePending = false;
+        welcome->show();
+        welcome->raise();
+    }
 }
 
 void MainWindow::connectButtons()
@@ -225,12 +239,15 @@ void MainWindow::deleteSubWindows()
 
 void MainWindow::waitResponseCmdEnd()
 {
-    if (startUpdateFirmware < 0)
+    if (startUpdateFirmware < 0) {
         DisplayError(tr("Firmware upgrade not started."), QString(), false);
-    else if (endUpdateFirmware < 0)
+    } else if (endUpdateFirmware < 0) {
         DisplayError(tr("Firmware upgrade not ended correctly."), QString(), false);
-    else
-        (new SuccessDialog(this))->show();
+    } else {
+        auto *success = new SuccessDialog(this);
+        success->setAttribute(Qt::WA_DeleteOnClose);
+        success->show();
+    }
 }
 
 void MainWindow::filterWinClose()
@@ -276,9 +293,18 @@ void MainWindow::updateSpeedLabels()
 
 void MainWindow::showFirstStartScreens()
 {
+    if (languagePage)
+        return; // waiting for the operator's choice
     platform::debugLine(" MainWindow --> Settaggio non trovato --> vado a caricare la pagina lingue");
-    LanguageList list(this, true);
-    list.exec();
+    languagePage = new LanguageList(this, true);
+    languagePage->setAttribute(Qt::WA_DeleteOnClose);
+    connect(languagePage, &QDialog::finished, this, &MainWindow::languageChosen);
+    languagePage->show();
+    languagePage->raise();
+}
+
+void MainWindow::languageChosen()
+{
     // The language chosen (or the default kept) is what the settings file
     // now records, so the first start is over once the list is closed.
     if (!settings.isFileFound())
@@ -358,30 +384,44 @@ void MainWindow::checkWarnings()
     }
     if (!machineReady || !main_windows_on)
         return;
+    // The reminders come one at a time, after any warning already up.
+    if (revisionWarning || filterQuestion || filterPage || anomalyScreen || errorSystem.errorPresence())
+        return;
     if (viewNeedRevision && machineLife.needRevision())
-        DisplayError(tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), QString(), true);
+        revisionWarning = DisplayError(tr("MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."), QString(), false);
     viewNeedRevision = false;
+    if (revisionWarning)
+        return;
 
     if (filterNotifciation && machineLife.checkFilterChange()) {
         date interval;
         interval.minute = 1;
         if (check_warning_remainder(readClockDate(), WRNG_FILTRO, interval)) {
             main_windows_on = false;
-            const int answer = DisplayDialogMsg(tr("Cambiare filtro aspirazione aria"), 0, false, tr("Ricorda"),
-                                                tr("OK"));
-            if (answer == 1) {
-                changefilter = false;
-                auto *page = new FilterChange(this);
-                page->setAttribute(Qt::WA_DeleteOnClose);
-                connect(page, &QObject::destroyed, this, &MainWindow::filterWinClose);
-                page->show();
-            } else {
-                write_warning_reminder(readClockDate(), WRNG_FILTRO);
+            filterQuestion = OpenDialogMsg(this, tr("Cambiare filtro aspirazione aria"), 0, false, tr("Ricorda"),
+                                           tr("OK"));
+            if (filterQuestion)
+                connect(filterQuestion, &QDialog::finished, this, &MainWindow::filterAnswered);
+            else
                 main_windows_on = true;
-            }
         }
     }
     filterNotifciation = true;
+}
+
+void MainWindow::filterAnswered(int result)
+{
+    if (result == QDialog::Accepted) { // "OK": the filter page
+        changefilter = false;
+        filterPage = new FilterChange(this);
+        filterPage->setAttribute(Qt::WA_DeleteOnClose);
+        connect(filterPage, &QObject::destroyed, this, &MainWindow::filterWinClose);
+        filterPage->show();
+        filterPage->raise();
+    } else { // "Ricorda": ask again later
+        write_warning_reminder(readClockDate(), WRNG_FILTRO);
+        main_windows_on = true;
+    }
 }
 
 void MainWindow::checkReadiness()
@@ -413,12 +453,17 @@ void MainWindow::checkReadiness()
 void MainWindow::machineReadyTick()
 {
     hideReadinessScreens();
-    if (working && anomalyWorkingCheck) {
-        anomalyWorkingCheck = false;
-        AnomalyWorking anomaly(this);
-        anomaly.exec();
+    if (working && anomalyWorkingCheck && !anomalyScreen) {
+        anomalyScreen = new AnomalyWorking(this);
+        anomalyScreen->setAttribute(Qt::WA_DeleteOnClose);
+        anomalyScreen->show();
+        anomalyScreen->raise();
     }
     anomalyWorkingCheck = false;
+    // The version request and the start page wait until the anomaly screen
+    // is closed; a later tick takes them up.
+    if (anomalyScreen)
+        return;
     if (fwVersion.empty()) {
         fwVersion = std::string("----");
         FifoLock lock;
@@ -489,20 +534,11 @@ void MainWindow::checkScreenSaver()
 
 void MainWindow::checkErrorOccured()
 {
-    if (inPoll) {
-        rollRollingObjects();
-        return;
-    }
-    inPoll = true;
-    struct Leave
-    {
-        bool &flag;
-        ~Leave() { flag = false; }
-    } leave{inPoll};
-
+    // Every screen opened from here is shown without blocking, so the poll
+    // never stops; the screen pointers keep a screen from opening twice.
     updateSpeedLabels();
     if (--timeUpdateIdx == 0) {
-        timeUpdateIdx = kTimeUpdateTicks;
+        timeUpdateIdx = timeUpdateTicks;
         machineLife.stopTimeMachine();
         machineLife.startTimeMachine();
     }
@@ -511,7 +547,7 @@ void MainWindow::checkErrorOccured()
     // frequency have been chosen.
     if (!settings.isFileFound()) {
         showFirstStartScreens();
-    } else if (!mainsPage) {
+    } else if (!mainsPage && !languagePage) {
         loadLanguage(settings.getLanguage());
 
         if ((forceFwUpdate && machineReady) || (fwNotFound && usbMount))

@@ -17,9 +17,14 @@
 
 #include <cstdint>
 
+class AnomalyWorking;
+class DialogMessage;
+class ErrorMessage;
+class FilterChange;
+class LanguageList;
+class ManualHandling;
 class QTimer;
 class ScreenSaver;
-class ManualHandling;
 
 namespace Ui {
 class MainWindow;
@@ -31,11 +36,15 @@ class MainWindow : public QMainWindow
 
 public:
     static constexpr int kPollMs = 300;
-    // Poll ticks between two commits of the machine's running time (120 s).
-    static constexpr uint16_t kTimeUpdateTicks = 400;
+    // Poll ticks between two commits of the machine's running time (120 s);
+    // tests shorten it.
+    static inline uint16_t timeUpdateTicks = 400;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Showing the home screen also shows the welcome, on top of it.
+    void setVisible(bool visible) override;
 
     // For tests and the screenshot tool.
     ScreenSaver *screenSaverPage() const { return screenSaver; }
@@ -63,6 +72,10 @@ public slots:
     void filterWinClose();
     void loadLanguage(const QString &language);
     void startRemoteRecipe();
+
+private slots:
+    void languageChosen();
+    void filterAnswered(int result);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -92,7 +105,7 @@ private:
     ScreenSaver *screenSaver = nullptr;
     WaitResponseCmd *waitResetPerform = nullptr;
     ManualHandling *manualMouve = nullptr;
-    uint16_t timeUpdateIdx = kTimeUpdateTicks;
+    uint16_t timeUpdateIdx = timeUpdateTicks;
     bool viewNeedRevision = true;
     bool filterNotifciation = false;
     bool anomalyWorkingCheck = true;
@@ -103,11 +116,14 @@ private:
     bool mainline_set = false;
     bool main_windows_on = true;
 
-    // A poll that opened a modal screen is still running underneath it; the
-    // ticks that arrive meanwhile only roll the texts, so no screen is ever
-    // opened twice on top of itself.
-    bool inPoll = false;
+    // The screens the poll opens, each at most once at a time.
+    QPointer<LanguageList> languagePage;
+    QPointer<ErrorMessage> revisionWarning;
+    QPointer<DialogMessage> filterQuestion;
+    QPointer<FilterChange> filterPage;
+    QPointer<AnomalyWorking> anomalyScreen;
     QPointer<Dialog> welcome;
+    bool welcomePending = true; // shown with the home screen, once
     QPointer<mainline> mainsPage;
     QPointer<SettingsForm> settingsPage;
     QPointer<WaitResponseCmd> firmwareProgress;

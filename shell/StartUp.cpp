@@ -265,7 +265,8 @@ void readSoftwareVersion()
 bool essidMatches(const std::string &iwconfigOutput, const std::string &storedEssid)
 {
     const QStringList lines = QString::fromStdString(iwconfigOutput).split('\n', Qt::SkipEmptyParts);
-    const QString wanted = QStringLiteral("ESSID:\"") + QString::fromStdString(storedEssid);
+    // The closing quote right after the name: "Net" is not "Network2".
+    const QString wanted = QStringLiteral("ESSID:\"") + QString::fromStdString(storedEssid) + QLatin1Char('"');
     for (const QString &line : lines) {
         if (line.contains(wanted))
             return true;

@@ -5,370 +5,387 @@
     <name>AnomalyWorking</name>
     <message>
         <source>ANOMALY WORKING</source>
-        <translation type="unfinished"></translation>
+        <translation>ANOMALY WORKING</translation>
     </message>
     <message>
         <source>ATTENZIONE E&apos; STATA RILEVATA UNA PROCEDURA DI FRESATURA ANOMALA.
 INTERROMPERE LA PROCEDURA PREMENDO IL PULSANTE DI STOP OPPURE ATTENDERE IL TERMINE DELLA STESSA.</source>
-        <translation type="unfinished"></translation>
+        <translation>WARNING: AN ABNORMAL MILLING PROCEDURE HAS BEEN DETECTED.
+STOP THE PROCEDURE WITH THE STOP KEY OR WAIT FOR IT TO END.</translation>
     </message>
     <message>
         <source>STOP</source>
-        <translation type="unfinished"></translation>
+        <translation>STOP</translation>
     </message>
 </context>
 <context>
     <name>Dialog</name>
     <message>
         <source>PLEASE WAIT</source>
-        <translation type="unfinished"></translation>
+        <translation>PLEASE WAIT</translation>
     </message>
     <message>
         <source>Sending the settings to the machine.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sending the settings to the machine.</translation>
     </message>
     <message>
         <source>WELCOME</source>
-        <translation type="unfinished"></translation>
+        <translation>WELCOME</translation>
     </message>
     <message>
         <source>Software version %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Software version %1</translation>
     </message>
     <message>
         <source>Serial number
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Serial number
+%1</translation>
     </message>
 </context>
 <context>
     <name>DialogMessage</name>
     <message>
         <source>NO</source>
-        <translation type="unfinished"></translation>
+        <translation>NO</translation>
     </message>
     <message>
         <source>YES</source>
-        <translation type="unfinished"></translation>
+        <translation>YES</translation>
     </message>
 </context>
 <context>
     <name>ErrorManager</name>
     <message>
         <source>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</source>
-        <translation type="unfinished"></translation>
+        <translation>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</translation>
     </message>
     <message>
         <source>ERROR 1
 Description E1</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 1
+Description E1</translation>
     </message>
     <message>
         <source>ERROR 2
 Description E2</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 2
+Description E2</translation>
     </message>
     <message>
         <source>ERROR 3
 Description E3</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 3
+Description E3</translation>
     </message>
     <message>
         <source>ERROR 4
 Description E4</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 4
+Description E4</translation>
     </message>
     <message>
         <source>ERROR 5
 Description E5</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 5
+Description E5</translation>
     </message>
     <message>
         <source>ERROR 6
 Description E6</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 6
+Description E6</translation>
     </message>
     <message>
         <source>ERROR 7
 Description E7</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 7
+Description E7</translation>
     </message>
     <message>
         <source>ERROR 8
 Description E8</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 8
+Description E8</translation>
     </message>
     <message>
         <source>ERROR 9
 Description E9</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 9
+Description E9</translation>
     </message>
     <message>
         <source>ERROR 10
 Description E10</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 10
+Description E10</translation>
     </message>
     <message>
         <source>ERROR 11
 Description E11</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 11
+Description E11</translation>
     </message>
     <message>
         <source>ERROR 12
 Description E12</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 12
+Description E12</translation>
     </message>
     <message>
         <source>ERROR 13
 Description E13</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR 13
+Description E13</translation>
     </message>
 </context>
 <context>
     <name>ErrorMessage</name>
     <message>
         <source>WARNING</source>
-        <translation type="unfinished"></translation>
+        <translation>WARNING</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>ERROR</source>
-        <translation type="unfinished"></translation>
+        <translation>ERROR</translation>
     </message>
 </context>
 <context>
     <name>FilterChange</name>
     <message>
         <source>FILTER INFO</source>
-        <translation type="unfinished"></translation>
+        <translation>FILTER INFO</translation>
     </message>
     <message>
         <source>Working Hour:</source>
-        <translation type="unfinished"></translation>
+        <translation>Working Hour:</translation>
     </message>
     <message>
         <source>Remaining Hour:</source>
-        <translation type="unfinished"></translation>
+        <translation>Remaining Hour:</translation>
     </message>
     <message>
         <source>BACK</source>
-        <translation type="unfinished"></translation>
+        <translation>BACK</translation>
     </message>
     <message>
         <source>FILTER CHANGED</source>
-        <translation type="unfinished"></translation>
+        <translation>FILTER CHANGED</translation>
     </message>
 </context>
 <context>
     <name>LanguageList</name>
     <message>
         <source>LANGUAGE</source>
-        <translation type="unfinished"></translation>
+        <translation>LANGUAGE</translation>
     </message>
     <message>
         <source>BACK</source>
-        <translation type="unfinished"></translation>
+        <translation>BACK</translation>
     </message>
     <message>
         <source>SEARCH</source>
-        <translation type="unfinished"></translation>
+        <translation>SEARCH</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
     <name>MainWindow</name>
     <message>
         <source>frostpanel</source>
-        <translation type="unfinished"></translation>
+        <translation>frostpanel</translation>
     </message>
     <message>
         <source>HOME</source>
-        <translation type="unfinished"></translation>
+        <translation>HOME</translation>
     </message>
     <message>
         <source>SOFT</source>
-        <translation type="unfinished"></translation>
+        <translation>SOFT</translation>
     </message>
     <message>
         <source>---- rpm</source>
-        <translation type="unfinished"></translation>
+        <translation>---- rpm</translation>
     </message>
     <message>
         <source>MEDIUM</source>
-        <translation type="unfinished"></translation>
+        <translation>MEDIUM</translation>
     </message>
     <message>
         <source>HARD</source>
-        <translation type="unfinished"></translation>
+        <translation>HARD</translation>
     </message>
     <message>
         <source>WHIPPING</source>
-        <translation type="unfinished"></translation>
+        <translation>WHIPPING</translation>
     </message>
     <message>
         <source>CUTTING</source>
-        <translation type="unfinished"></translation>
+        <translation>CUTTING</translation>
     </message>
     <message>
         <source>CLEANING</source>
-        <translation type="unfinished"></translation>
+        <translation>CLEANING</translation>
     </message>
     <message>
         <source>SETTINGS</source>
-        <translation type="unfinished"></translation>
+        <translation>SETTINGS</translation>
     </message>
     <message>
         <source>Wait Reset.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wait Reset.</translation>
     </message>
     <message>
         <source>Firmware upgrade not started.</source>
-        <translation type="unfinished"></translation>
+        <translation>Firmware upgrade not started.</translation>
     </message>
     <message>
         <source>Firmware upgrade not ended correctly.</source>
-        <translation type="unfinished"></translation>
+        <translation>Firmware upgrade not ended correctly.</translation>
     </message>
     <message>
         <source>Firmware file not found.</source>
-        <translation type="unfinished"></translation>
+        <translation>Firmware file not found.</translation>
     </message>
     <message>
         <source>Comunicarion error.
 Perform machine restart.</source>
-        <translation type="unfinished"></translation>
+        <translation>Comunicarion error.
+Perform machine restart.</translation>
     </message>
     <message>
         <source>MANUTENZIONE PROGRAMMA.
 CONTATTARE L&apos;ASSISTENZA.</source>
-        <translation type="unfinished"></translation>
+        <translation>SCHEDULED MAINTENANCE.
+CONTACT SERVICE.</translation>
     </message>
     <message>
         <source>Cambiare filtro aspirazione aria</source>
-        <translation type="unfinished"></translation>
+        <translation>Change the air intake filter</translation>
     </message>
     <message>
         <source>Ricorda</source>
-        <translation type="unfinished"></translation>
+        <translation>Remind me</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Verificare che l&apos;adattatore wifi sia inserito.</source>
-        <translation type="unfinished"></translation>
+        <translation>Check that the Wi-Fi adapter is plugged in.</translation>
     </message>
     <message>
         <source>Spegnere la macchina, inserire adattatore wifi e riaccedere la macchina</source>
-        <translation type="unfinished"></translation>
+        <translation>Switch the machine off, plug in the Wi-Fi adapter and switch the machine on again</translation>
     </message>
     <message>
         <source>Il sistema non riesce a connettersi provare a riavviare la macchina.</source>
-        <translation type="unfinished"></translation>
+        <translation>The system cannot connect: try restarting the machine.</translation>
     </message>
     <message>
         <source>Usb memory not installed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Usb memory not installed.</translation>
     </message>
 </context>
 <context>
     <name>ManualHandling</name>
     <message>
         <source>MANUAL HANDLING</source>
-        <translation type="unfinished"></translation>
+        <translation>MANUAL HANDLING</translation>
     </message>
     <message>
         <source>Push direction and security button continuously.</source>
-        <translation type="unfinished"></translation>
+        <translation>Push direction and security button continuously.</translation>
     </message>
 </context>
 <context>
     <name>OperatorText</name>
     <message>
         <source>Recipe Saving Error.</source>
-        <translation type="unfinished"></translation>
+        <translation>Recipe Saving Error.</translation>
     </message>
     <message>
         <source>Recipe Dettails Saving Error.</source>
-        <translation type="unfinished"></translation>
+        <translation>Recipe Dettails Saving Error.</translation>
     </message>
     <message>
         <source>Settings Saving Error.</source>
-        <translation type="unfinished"></translation>
+        <translation>Settings Saving Error.</translation>
     </message>
     <message>
         <source>Supply Setting Saving Error.</source>
-        <translation type="unfinished"></translation>
+        <translation>Supply Setting Saving Error.</translation>
     </message>
 </context>
 <context>
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
-        <translation type="unfinished"></translation>
+        <translation>REMEMBER TO CLEAN THE MACHINE AT THE END OF THE DAY</translation>
     </message>
 </context>
 <context>
     <name>SettingsForm</name>
     <message>
         <source>SETTINGS</source>
-        <translation type="unfinished"></translation>
+        <translation>SETTINGS</translation>
     </message>
     <message>
         <source>LANGUAGE</source>
-        <translation type="unfinished"></translation>
+        <translation>LANGUAGE</translation>
     </message>
     <message>
         <source>MAIN LINE</source>
-        <translation type="unfinished"></translation>
+        <translation>MAIN LINE</translation>
     </message>
     <message>
         <source>BACK</source>
-        <translation type="unfinished"></translation>
+        <translation>BACK</translation>
     </message>
 </context>
 <context>
     <name>SuccessDialog</name>
     <message>
         <source>SUCCESS</source>
-        <translation type="unfinished"></translation>
+        <translation>SUCCESS</translation>
     </message>
 </context>
 <context>
     <name>WaitResponseCmd</name>
     <message>
         <source>LOADING JOB</source>
-        <translation type="unfinished"></translation>
+        <translation>LOADING JOB</translation>
     </message>
 </context>
 <context>
     <name>mainline</name>
     <message>
         <source>MAIN LINE SETTINGS</source>
-        <translation type="unfinished"></translation>
+        <translation>MAIN LINE SETTINGS</translation>
     </message>
     <message>
         <source>Mains frequency of the installation</source>
-        <translation type="unfinished"></translation>
+        <translation>Mains frequency of the installation</translation>
     </message>
     <message>
         <source>Voltage</source>
-        <translation type="unfinished"></translation>
+        <translation>Voltage</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Sending the supply frequency to the machine...</source>
-        <translation type="unfinished"></translation>
+        <translation>Sending the supply frequency to the machine...</translation>
     </message>
 </context>
 </TS>

@@ -57,6 +57,14 @@ QList<T *> visibleWindows()
     return out;
 }
 
+// The first of them, or null.
+template <typename T>
+T *shownWindow()
+{
+    const QList<T *> shown = visibleWindows<T>();
+    return shown.isEmpty() ? nullptr : shown.first();
+}
+
 // Empties the board command queue, returning what it held.
 inline std::vector<ByteVector> takeQueue()
 {

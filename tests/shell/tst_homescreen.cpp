@@ -9,12 +9,15 @@
 #include "app/DialogMessage.h"
 #include "app/ErrorMessage.h"
 #include "app/ScreenSaver.h"
+#include "app/SuccessDialog.h"
 #include "app/WaitResponseCmd.h"
 #include "shell/MainWindow.h"
 #include "shell/SettingsForm.h"
+#include "shell/Wiring.h"
 #include "cleaning/ManualHandling.h"
 #include "data/UserSettings.h"
 #include "data/WorkingTimer.h"
+#include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SerialThreadComunication.h"
@@ -86,6 +89,7 @@ private slots:
         // What start-up does before the home screen exists.
         errorSystem.fillErrorTable();
         errorSystem.loadData();
+        wireLayers();
         link = std::make_unique<SerialThreadComunication>(10000);
         link->start();
     }
@@ -126,7 +130,15 @@ private slots:
         QPointer<Dialog> welcome = home->startDialog();
         QVERIFY(welcome && welcome->isVisible());
         QVERIFY(home->pollTimer()->isActive()); // it does not hold the poll up
+        // Nor the touches: were it ever out of sight, the home screen still takes them.
+        QVERIFY(!QApplication::activeModalWidget());
         QTRY_VERIFY_WITH_TIMEOUT(welcome.isNull(), Dialog::kAutoCloseMs + 1500);
+        // A touch closes it sooner.
+        home.reset();
+        openHome(false);
+        welcome = home->startDialog();
+        QTest::mouseClick(welcome, Qt::LeftButton, {}, QPoint(400, 190));
+        QTRY_VERIFY(welcome.isNull());
     }
 
     void firstStartAsksLanguageThenSupplyFrequency()
@@ -134,10 +146,11 @@ private slots:
         QVERIFY(QFile::remove(root.path("/home/root/user_settings")));
         settings.load();
         QVERIFY(!settings.isFileFound() && board("set ready 0"));
-        auto answered = whenModal<LanguageList>(
-            [](LanguageList *l) { QMetaObject::invokeMethod(l, "on_confirm_clicked"); }, 10000);
         openHome();
-        QTRY_VERIFY_WITH_TIMEOUT(*answered, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWindow<LanguageList>(), 5000);
+        waitTicks(3); // asked once, however long the operator takes
+        QCOMPARE(visibleWindows<LanguageList>().size(), 1);
+        QMetaObject::invokeMethod(shownWindow<LanguageList>(), "on_confirm_clicked");
         // Then the supply frequency screen in front; nothing else runs meanwhile
         // (the machine is not ready, yet no readiness screen covers it).
         QTRY_VERIFY_WITH_TIMEOUT(home->mainsScreen() && home->mainsScreen()->isVisible(), 3000);
@@ -199,26 +212,20 @@ private slots:
     {
         machineLife.addPortionMilling(WorkingTimer::REVISION_PORTION);
         QVERIFY(machineLife.needRevision() && board("set ready 0"));
-        QStringList seen;
-        auto closer = [&seen](ErrorMessage *) {
-            seen << shownErrors();
-            closeErrors();
-        };
-        auto first = whenModal<ErrorMessage>(closer, 60000);
         openHome();
         waitTicks(4);
-        QVERIFY(!*first); // not while the machine is not ready
+        QVERIFY(shownErrors().isEmpty()); // not while the machine is not ready
         QVERIFY(board("set ready 1"));
-        QTRY_VERIFY_WITH_TIMEOUT(*first, 5000);
-        QCOMPARE(seen, QStringList{"MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."});
+        QTRY_VERIFY_WITH_TIMEOUT(!shownErrors().isEmpty(), 5000);
+        QCOMPARE(shownErrors(), QStringList{"MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA."});
+        closeErrors();
         // Leaving the home screen and coming back does not bring it again.
-        auto second = whenModal<ErrorMessage>(closer, 3000);
         home->settings_clicked();
         QVERIFY(!home->homeInFront());
         home->settingsMenu()->close();
         QTRY_VERIFY(home->homeInFront());
         waitTicks(6);
-        QVERIFY(!*second);
+        QVERIFY(shownErrors().isEmpty());
     }
 
     void filterReminderAndItsFile()
@@ -227,33 +234,24 @@ private slots:
         machineLife.addTimePump(WorkingTimer::FILTER_LIMIT + 1, WorkingTimer::PRESSION_PUMP);
         QVERIFY(machineLife.checkFilterChange());
         // "Ricorda": remember later; today is stored as the reminder date.
-        QString question;
-        auto remind = whenModal<DialogMessage>([&](DialogMessage *d) {
-            question = d->displayMessage();
-            QVERIFY(clickKey(d, "Ricorda"));
-        });
         openHome();
-        QTRY_VERIFY_WITH_TIMEOUT(*remind, 5000);
-        QCOMPARE(question, QString("Cambiare filtro aspirazione aria"));
+        QTRY_VERIFY_WITH_TIMEOUT(shownWindow<DialogMessage>(), 5000);
+        QCOMPARE(shownWindow<DialogMessage>()->displayMessage(), QString("Cambiare filtro aspirazione aria"));
+        QVERIFY(clickKey(shownWindow<DialogMessage>(), "Ricorda"));
         QTRY_VERIFY(home->homeInFront());
         const QByteArray stored = root.readFile("/home/root/reminder");
         QVERIFY2(stored.size() >= 7, stored.toHex().constData());
         QVERIFY(visibleWindows<FilterChange>().isEmpty());
 
-        // Within the minute it stays quiet. Under load this watcher may outlive
-        // the clock change below; it then leaves the later question alone.
-        auto early = whenModal<DialogMessage>([t0 = t0](DialogMessage *d) {
-            if (platform::nowSeconds() < t0 + 60)
-                d->close();
-        }, 1200);
+        // Within the minute it stays quiet.
         waitTicks(6);
-        QVERIFY(!*early);
+        QVERIFY(!shownWindow<DialogMessage>());
 
         // Later it asks again; "OK" opens the filter page, and confirming the
         // change there resets the filter time.
         platform::setFixedNow(t0 + 3 * 60);
-        auto ok = whenModal<DialogMessage>([](DialogMessage *d) { QVERIFY(clickKey(d, "OK")); });
-        QTRY_VERIFY_WITH_TIMEOUT(*ok, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWindow<DialogMessage>(), 5000);
+        QVERIFY(clickKey(shownWindow<DialogMessage>(), "OK"));
         QTRY_COMPARE_WITH_TIMEOUT(visibleWindows<FilterChange>().size(), 1, 2000);
         QVERIFY(!home->homeInFront());
         visibleWindows<FilterChange>().first()->findChild<QPushButton *>("confirm")->click();
@@ -262,6 +260,106 @@ private slots:
         reloaded.load();
         QCOMPARE(reloaded.getFilter(), uint64_t(0));
         QVERIFY(!machineLife.checkFilterChange());
+    }
+
+    // The poll goes on under every screen it opens itself: the communication
+    // error, the readiness screens and the life-counter commit still come,
+    // and a later tick never opens a second copy of the screen.
+    void pollGoesOnUnderItsScreens_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("board error") << "board error";
+        QTest::newRow("maintenance warning") << "maintenance";
+        QTest::newRow("filter question") << "filter";
+        QTest::newRow("anomaly screen") << "anomaly";
+    }
+    void pollGoesOnUnderItsScreens()
+    {
+        QFETCH(QString, screen);
+        const QString maintenance = "MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA.";
+        const QString boardError = "ERROR 5\nDescription E5\n"; // and the count so far
+        platform::setFixedNow(t0);
+        reset_errori();
+        errorSystem.resetState();
+        if (screen == "board error")
+            QVERIFY(board("set error 5"));
+        else if (screen == "maintenance")
+            machineLife.addPortionMilling(WorkingTimer::REVISION_PORTION);
+        else if (screen == "filter")
+            machineLife.addTimePump(WorkingTimer::FILTER_LIMIT + 1, WorkingTimer::PRESSION_PUMP);
+        else
+            QVERIFY(board("set working 1"));
+        // How many copies of the screen are up.
+        const auto copies = [&] {
+            if (screen == "filter")
+                return visibleWindows<DialogMessage>().size();
+            if (screen == "anomaly")
+                return visibleWindows<AnomalyWorking>().size();
+            if (screen == "maintenance")
+                return int(shownErrors().count(maintenance));
+            return int(shownErrors().filter(QRegularExpression("^" + QRegularExpression::escape(boardError))).size());
+        };
+        // A screen that held the poll up would be closed here, and the checks
+        // below would find it gone.
+        QTimer holdUp;
+        holdUp.setSingleShot(true);
+        connect(&holdUp, &QTimer::timeout, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<QDialog *>(w) && w->isVisible())
+                    w->close();
+        });
+        const int timeUpdateTicks = MainWindow::timeUpdateTicks;
+        MainWindow::timeUpdateTicks = 3;
+        openHome();
+        holdUp.start(12000);
+        QTRY_COMPARE_WITH_TIMEOUT(copies(), 1, 5000);
+        QVERIFY(board("set error 0"));
+
+        QVERIFY(board("set ready 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(home->resetWaitDialog()->isVisible() && copies() == 1, 3000);
+        QVERIFY(board("set ready 1"));
+        QTRY_VERIFY_WITH_TIMEOUT(!home->resetWaitDialog()->isVisible() && copies() == 1, 3000);
+
+        const uint64_t machineTime = machineLife.getMachine();
+        platform::setFixedNow(t0 + 500);
+        QTRY_VERIFY_WITH_TIMEOUT(machineLife.getMachine() == machineTime + 500 && copies() == 1, 3000);
+
+        QVERIFY(board("silent on"));
+        serialComunicationError = 6; // six exchanges in a row without an answer
+        QTRY_VERIFY_WITH_TIMEOUT(shownErrors().contains("Comunicarion error.\nPerform machine restart.") &&
+                                     copies() == 1, 3000);
+        holdUp.stop();
+        QVERIFY(board("silent off") && board("set working 0"));
+        MainWindow::timeUpdateTicks = timeUpdateTicks;
+    }
+
+    // When the firmware progress closes: what the loader reported, and
+    // whatever is shown goes away for good once closed.
+    void firmwareUpdateOutcome_data()
+    {
+        QTest::addColumn<int>("started");
+        QTest::addColumn<int>("ended");
+        QTest::addColumn<QString>("error"); // empty: the success toast
+        QTest::newRow("loader never started") << -1 << 0 << "Firmware upgrade not started.";
+        QTest::newRow("transfer broke off") << 1 << -1 << "Firmware upgrade not ended correctly.";
+        QTest::newRow("done") << 1 << 1 << "";
+    }
+    void firmwareUpdateOutcome()
+    {
+        QFETCH(int, started);
+        QFETCH(int, ended);
+        QFETCH(QString, error);
+        openHome();
+        startUpdateFirmware = int8_t(started);
+        endUpdateFirmware = int8_t(ended);
+        home->waitResponseCmdEnd();
+        QPointer<QDialog> shown = shownWindow<SuccessDialog>();
+        if (!error.isEmpty())
+            shown = shownWindow<ErrorMessage>();
+        QVERIFY(shown);
+        QCOMPARE(shownErrors(), error.isEmpty() ? QStringList() : QStringList(error));
+        shown->close();
+        QTRY_VERIFY(shown.isNull());
     }
 
     void screenSaverTiming()

@@ -57,6 +57,29 @@ private slots:
         usbMount = advancedUserEnabled = serviceEnable = costructorEnable = screenshotEnable = false;
     }
 
+    void joinedOnlyToTheStoredNetwork_data()
+    {
+        QTest::addColumn<QString>("iwconfig"); // lines of "iwconfig wlan0"
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("joined");
+        const QString tail = "\n          Mode:Managed  Frequency:2.412 GHz\n";
+        QTest::newRow("the stored network") << "wlan0     IEEE 802.11  ESSID:\"Net\"" + tail << "Net" << true;
+        QTest::newRow("a longer name starting alike") << "wlan0     IEEE 802.11  ESSID:\"Network2\"" + tail << "Net"
+                                                      << false;
+        QTest::newRow("a name with blanks") << "wlan0  ESSID:\"Bar Cucina 2\"  Nickname:\"\"" << "Bar Cucina 2" << true;
+        QTest::newRow("its prefix only") << "wlan0  ESSID:\"Bar Cucina\"" << "Bar Cucina 2" << false;
+        QTest::newRow("not associated yet, then joined") << "wlan0  ESSID:off/any\nwlan0  ESSID:\"Net\"" << "Net"
+                                                         << true;
+        QTest::newRow("another network first") << "wlan0  ESSID:\"Other\"\nwlan0  ESSID:\"Net\"" << "Net" << false;
+        QTest::newRow("nothing joined") << "wlan0  ESSID:off/any\n" << "Net" << false;
+    }
+    void joinedOnlyToTheStoredNetwork()
+    {
+        QFETCH(QString, iwconfig);
+        QFETCH(QString, stored);
+        QTEST(startup::essidMatches(iwconfig.toStdString(), stored.toStdString()), "joined");
+    }
+
     void versionFileFirstLineOnly()
     {
         TempRoot root;
