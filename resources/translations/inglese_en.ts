@@ -324,6 +324,10 @@ CONTACT SERVICE.</translation>
         <source>Supply Setting Saving Error.</source>
         <translation>Supply Setting Saving Error.</translation>
     </message>
+    <message>
+        <source>Machine Counters Reading Error.</source>
+        <translation>Machine Counters Reading Error.</translation>
+    </message>
 </context>
 <context>
     <name>ScreenSaver</name>

@@ -324,6 +324,10 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
         <source>Supply Setting Saving Error.</source>
         <translation>Errore di salvataggio dell&apos;impostazione di rete.</translation>
     </message>
+    <message>
+        <source>Machine Counters Reading Error.</source>
+        <translation>Errore di lettura dei contatori macchina.</translation>
+    </message>
 </context>
 <context>
     <name>ScreenSaver</name>
