@@ -1,7 +1,12 @@
 #include "cleaning/CleaningResources.h"
 
+#include "app/Utils.h"
+
+#include <QtGlobal>
+
+// Q_INIT_RESOURCE cannot be used inside a namespace.
 void initCleaningResources()
 {
-    // Manual handling draws its arrows as text; the cleaning screens'
-    // pictures join here when they land.
+    initAppResources();
+    Q_INIT_RESOURCE(cleaning);
 }

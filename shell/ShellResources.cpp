@@ -4,6 +4,7 @@
 #include "cleaning/CleaningResources.h"
 #include "errors/ErrorManager.h"
 #include "settings/SettingsResources.h"
+#include "work/WorkResources.h"
 
 #include <QtGlobal>
 
@@ -19,5 +20,6 @@ void initAllResources()
     initErrorsResources();
     initSettingsResources();
     initCleaningResources();
+    initWorkResources();
     initShellResources();
 }

@@ -4,5 +4,5 @@
 void initShellResources();
 
 // Registers the resources of every library the program links: app, errors,
-// settings, cleaning and shell.
+// settings, cleaning, work and shell.
 void initAllResources();
