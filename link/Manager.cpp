@@ -60,17 +60,20 @@ void Manager::start()
     Status s = _status;
     if (s == FirstWait || s == Idle)
         _status = Init;
+    statusChanged();
 }
 
 void Manager::stop()
 {
     if (_status == Working)
         _status = Idle;
+    statusChanged();
 }
 
 void Manager::kill()
 {
     _status = Exit;
+    statusChanged();
 }
 
 void Manager::cancel()

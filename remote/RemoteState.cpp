@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-std::atomic<bool> wifiConnect{false};
+WakingFlag wifiConnect{false};
 
 std::atomic<bool> canStartRemoteRecipe{false};
 std::atomic<bool> startFromTcp{false};

@@ -14,6 +14,7 @@
 // screens set it while the home screen is idle.
 
 #include "link/SharedState.h"
+#include "remote/WakeEvent.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,9 +24,10 @@
 class GlassElement;
 class WorkSettings;
 
-// The wireless interface is associated; set by start-up. The TCP and UDP
-// threads bind only once it is set.
-extern std::atomic<bool> wifiConnect;
+// The wireless interface is associated; set by start-up and the home
+// screen's probe. The TCP and UDP threads bind only once it is set; a change
+// wakes them.
+extern WakingFlag wifiConnect;
 
 extern std::atomic<bool> canStartRemoteRecipe;
 extern std::atomic<bool> startFromTcp;
