@@ -59,6 +59,10 @@ int TCPServer::init()
     server.sin_family = AF_INET;
     server.sin_addr.s_addr = INADDR_ANY;
     server.sin_port = htons(static_cast<uint16_t>(selectedPort));
+    // After a restart the connections of the last run linger in TIME_WAIT on
+    // this port for up to a minute; without this every bind until then fails.
+    const int reuse = 1;
+    ::setsockopt(socket_desc, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
     if (::bind(socket_desc, reinterpret_cast<sockaddr *>(&server), sizeof(server)) < 0) {
         std::printf("bind failed. Error: %s\n", std::strerror(errno));
         std::fflush(stdout);

@@ -3,6 +3,7 @@
 // sockets: when they listen, how requests are read, how clients come and go.
 
 #include "remote/RemoteState.h"
+#include "remote/TCPServer.h"
 
 #include "data/DataState.h"
 
@@ -220,6 +221,30 @@ private slots:
         server->udp->join();
         QVERIFY2(t.elapsed() < 200, qPrintable(QString::number(t.elapsed())));
         wifiConnect = true;
+    }
+
+    void restartedServerBindsAtOnce()
+    {
+        const uint16_t port = freePort(false);
+        // Listens, serves a client and closes it first, so the server's end of
+        // that connection stays behind in TIME_WAIT; then stops listening.
+        auto serveOnce = [port] {
+            TCPServer srv;
+            srv.selectedPort = port;
+            if (srv.init() != 0)
+                return false;
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+            char b;
+            const bool served = ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof(to)) == 0
+                                && srv.waitIncomingConn() == 0;
+            srv.clientClose(true);
+            const bool closed = ::recv(fd, &b, 1, 0) == 0;
+            ::close(fd);
+            return served && closed;
+        };
+        QVERIFY(serveOnce());
+        QVERIFY(serveOnce());
     }
 
     void requestInSeveralWritesIsAnsweredAtOnce()
