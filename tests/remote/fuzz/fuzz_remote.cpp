@@ -23,12 +23,11 @@
 #include <QString>
 
 #include <dirent.h>
-#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <iterator>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -52,32 +51,25 @@ void removeSandbox()
         QDir(QString::fromStdString(sandbox)).removeRecursively();
 }
 
-// The store's folders, open, and their change times after the last reset: a
-// file created, renamed or removed changes its folder's, so most inputs
-// (which store nothing) cost one fstat per folder instead of a walk.
-int folderFds[std::size(kFolders)];
-struct timespec folderTimes[std::size(kFolders)];
+// Told of every file created, changed, renamed or removed in the store's
+// folders: most inputs store nothing and then cost one read here instead of
+// a walk through the folders.
+int storeWatch = -1;
 
-bool sameTime(const timespec &a, const timespec &b)
+bool storeChanged()
 {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    bool changed = false;
+    alignas(inotify_event) char events[4096];
+    while (::read(storeWatch, events, sizeof(events)) > 0)
+        changed = true;
+    return changed;
 }
 
-bool foldersChanged()
-{
-    for (std::size_t i = 0; i < std::size(kFolders); ++i) {
-        struct stat st {};
-        if (::fstat(folderFds[i], &st) != 0 || !sameTime(st.st_mtim, folderTimes[i]))
-            return true;
-    }
-    return false;
-}
-
-// Removes the files the last input stored and notes the folders' times.
+// Removes the files the last input stored.
 void removeStoredFiles()
 {
-    for (std::size_t i = 0; i < std::size(kFolders); ++i) {
-        const std::string path = sandbox + kFolders[i];
+    for (const char *folder : kFolders) {
+        const std::string path = sandbox + folder;
         if (DIR *dir = ::opendir(path.c_str())) {
             while (dirent *e = ::readdir(dir)) {
                 if (e->d_type != DT_DIR)
@@ -85,10 +77,8 @@ void removeStoredFiles()
             }
             ::closedir(dir);
         }
-        struct stat st {};
-        ::fstat(folderFds[i], &st);
-        folderTimes[i] = st.st_mtim;
     }
+    storeChanged(); // the removals themselves
 }
 
 // Empty recipe lists and beaker registry, as on a machine that stores nothing.
@@ -126,10 +116,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     sandbox = pattern;
     std::atexit(removeSandbox);
     setenv("FROSTPANEL_ROOT", sandbox.c_str(), 1);
-    for (std::size_t i = 0; i < std::size(kFolders); ++i) {
-        QDir().mkpath(QString::fromStdString(sandbox + kFolders[i]));
-        folderFds[i] = ::open((sandbox + kFolders[i]).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folderFds[i] < 0)
+    storeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (storeWatch < 0)
+        std::abort();
+    for (const char *folder : kFolders) {
+        const std::string path = sandbox + folder;
+        QDir().mkpath(QString::fromStdString(path));
+        if (::inotify_add_watch(storeWatch, path.c_str(), IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_DELETE) < 0)
             std::abort();
     }
 
@@ -165,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     consumeRemoteStart();
 
-    if (getLastUpdateDB() != 0 || foldersChanged()) {
+    if (storeChanged() || getLastUpdateDB() != 0) {
         removeStoredFiles();
         freshStores();
     }
