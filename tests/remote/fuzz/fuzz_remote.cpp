@@ -27,7 +27,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -55,21 +57,36 @@ void removeSandbox()
 // folders: most inputs store nothing and then cost one read here instead of
 // a walk through the folders.
 int storeWatch = -1;
+int watches[std::size(kFolders)];
+bool touched[std::size(kFolders)];
 
+// Notes which folders changed; true when any did.
 bool storeChanged()
 {
     bool changed = false;
     alignas(inotify_event) char events[4096];
-    while (::read(storeWatch, events, sizeof(events)) > 0)
+    for (ssize_t n; (n = ::read(storeWatch, events, sizeof(events))) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto *e = reinterpret_cast<const inotify_event *>(events + at);
+            // An overflowed queue names no folder: all may have changed.
+            const bool all = (e->mask & IN_Q_OVERFLOW) != 0;
+            for (std::size_t i = 0; i < std::size(kFolders); ++i)
+                touched[i] = touched[i] || all || watches[i] == e->wd;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+        }
         changed = true;
+    }
     return changed;
 }
 
 // Removes the files the last input stored.
 void removeStoredFiles()
 {
-    for (const char *folder : kFolders) {
-        const std::string path = sandbox + folder;
+    for (std::size_t i = 0; i < std::size(kFolders); ++i) {
+        if (!touched[i])
+            continue;
+        touched[i] = false;
+        const std::string path = sandbox + kFolders[i];
         if (DIR *dir = ::opendir(path.c_str())) {
             while (dirent *e = ::readdir(dir)) {
                 if (e->d_type != DT_DIR)
@@ -78,7 +95,9 @@ void removeStoredFiles()
             ::closedir(dir);
         }
     }
-    storeChanged(); // the removals themselves
+    // The removals themselves.
+    storeChanged();
+    std::fill(std::begin(touched), std::end(touched), false);
 }
 
 // Empty recipe lists and beaker registry, as on a machine that stores nothing.
@@ -119,11 +138,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     storeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (storeWatch < 0)
         std::abort();
-    for (const char *folder : kFolders) {
-        const std::string path = sandbox + folder;
+    for (std::size_t i = 0; i < std::size(kFolders); ++i) {
+        const std::string path = sandbox + kFolders[i];
         QDir().mkpath(QString::fromStdString(path));
-        if (::inotify_add_watch(storeWatch, path.c_str(), IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_DELETE) < 0)
+        watches[i] = ::inotify_add_watch(storeWatch, path.c_str(), IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_DELETE);
+        if (watches[i] < 0)
             std::abort();
+        touched[i] = true;
     }
 
     platform::setDurableWritesForTests(false);
