@@ -52,7 +52,9 @@ void WakeEvent::wait(int timeoutMs)
 
 WakingFlag &WakingFlag::operator=(bool v)
 {
-    value = v;
+    // The wireless probe sets the flag again and again; only a change wakes.
+    if (value.exchange(v) == v)
+        return *this;
     std::lock_guard<std::mutex> l(m);
     for (WakeEvent *e : listeners)
         e->notify();

@@ -30,7 +30,8 @@ private:
     int efd = -1;
 };
 
-// A flag whose changes wake the threads listening to it.
+// A flag whose changes wake the threads listening to it (setting the value
+// it already has wakes nobody).
 class WakingFlag
 {
 public:
