@@ -1,5 +1,6 @@
 #include "data/SystemCommand.h"
 
+#include "platform/atomicfile.h"
 #include "platform/log.h"
 
 #include <cerrno>
@@ -137,6 +138,8 @@ Result run(const std::vector<std::string> &argv, int timeoutMs)
 
 void runSync()
 {
+    if (!platform::durableWrites())
+        return;
     std::function<void()> custom;
     {
         std::lock_guard<std::mutex> l(runnerMutex);

@@ -56,6 +56,8 @@ bool writeAtomic(const QString &file, const QByteArray &bytes)
 // Makes a removal survive a power cut.
 void syncFolderOf(const QString &file)
 {
+    if (!platform::durableWrites())
+        return;
     const int fd = ::open(QFileInfo(file).absolutePath().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);

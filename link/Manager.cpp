@@ -63,6 +63,7 @@ void Manager::start()
     if (s == FirstWait || s == Idle)
         _status = Init;
     wakeSignal->notify();
+    statusChanged();
 }
 
 void Manager::stop()
@@ -70,12 +71,14 @@ void Manager::stop()
     if (_status == Working)
         _status = Idle;
     wakeSignal->notify();
+    statusChanged();
 }
 
 void Manager::kill()
 {
     _status = Exit;
     wakeSignal->notify();
+    statusChanged();
 }
 
 void Manager::cancel()

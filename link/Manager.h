@@ -31,13 +31,17 @@ public:
     bool resumeThread(void *(*threadFunction)(void *));
     Status getStatus() const { return _status; }
 
-    // Waits for the worker to end after kill(); for tests and tools, since the
-    // program itself never shuts its workers down.
+    // Waits for the worker to end after kill().
     void join();
 
 protected:
     // Worker side: record a completed pass for the watchdog.
     void markCycle();
+    // Called by start(), stop() and kill() after they set the status, on the
+    // caller's thread: a worker that sleeps on something other than its loop
+    // period (a socket) wakes itself here. Derived destructors must end
+    // their loop themselves: Manager's own destructor reaches only this one.
+    virtual void statusChanged() {}
 
     int _usec_sleep;
     std::string _error;

@@ -22,4 +22,12 @@ bool writeFileAtomic(const std::string &path, const std::string &content,
 // levels. Returns how many were removed. Run at start-up, before any write.
 int removeStaleTemporaries(const std::string &folder, int depth = 3);
 
+// For tests and fuzzing only: with false, stored files are still replaced
+// whole through a temporary file, but nothing is forced to storage (no fsync,
+// no "sync" command), so a run can write thousands of files a second to a
+// memory-backed folder. Never switched off by the program itself.
+void setDurableWritesForTests(bool durable);
+// Whether writes are forced to storage (true unless switched off above).
+bool durableWrites();
+
 } // namespace platform

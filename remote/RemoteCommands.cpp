@@ -13,7 +13,6 @@
 
 #include <QFile>
 
-#include <deque>
 #include <memory>
 
 namespace {
@@ -155,61 +154,47 @@ std::unique_ptr<WorkSettings> recipeObject(uint32_t code, uint8_t type)
     return w;
 }
 
-// Programs handed to the home screen. `actual` is also read by the screens
-// and the link thread without a lock, so a replaced program is not freed at
-// once: the last three hand-overs stay alive.
-void handOver(std::unique_ptr<WorkSettings> program)
-{
-    static std::deque<std::unique_ptr<WorkSettings>> kept;
-    actual = program.get();
-    kept.push_back(std::move(program));
-    while (kept.size() > 3)
-        kept.pop_front();
-}
-
-void refuseRemoteStart()
-{
-    startFromTcp = false;
-    tcpRecipeName.set(std::string());
-}
-
 // ---- connection and remote start ---------------------------------------------------
 
+// The start's program and beaker are built here, on the TCP thread, and
+// handed over whole: `actual` and the selected beaker belong to the
+// graphical thread (remote/RemoteState.h).
 void startBeakerRecipe(Fields &f, Answer &a)
 {
     const std::string code = f.text();
     const std::string type = f.text();
     if (!canStartRemoteRecipe) {
-        refuseRemoteStart();
+        withdrawRemoteStart();
         a.refused();
         return;
     }
-    // Looked up in a fresh element: a code that fails the rules must not
-    // leave the previously selected beaker in place to be started.
-    GlassElement beaker;
-    if (!beaker.setGlassCode(code) || !beaker.setGlassType(type) || !beaker.Load() || !beaker.isLoad()) {
+    auto beaker = std::make_unique<GlassElement>();
+    if (!beaker->setGlassCode(code) || !beaker->setGlassType(type) || !beaker->Load() || !beaker->isLoad()) {
         a.refused(RemoteDetail::StoreFailed);
         return;
     }
-    *actualSelectedGlass = beaker;
-    const std::string name = std::to_string(beaker.getRecipeCode());
-    auto program = recipeObject(beaker.getRecipeCode(), beaker.getRecipeType());
-    program->Load();
-    tcpRecipeName.set(name);
-    tcpRecipeType = beaker.getRecipeType();
-    handOver(std::move(program));
-    startFromTcp = true;
+    // A beaker whose recipe is gone has nothing to start.
+    auto program = recipeObject(beaker->getRecipeCode(), beaker->getRecipeType());
+    if (!program->Load()) {
+        a.refused(RemoteDetail::StoreFailed);
+        return;
+    }
+    PendingRemoteStart start;
+    start.recipeName = std::to_string(beaker->getRecipeCode());
+    start.recipeType = beaker->getRecipeType();
+    start.program = std::move(program);
+    start.beaker = std::move(beaker);
+    offerRemoteStart(std::move(start));
     a.accepted();
 }
 
 void startGuestProgram(Fields &f, Answer &a)
 {
     if (!canStartRemoteRecipe) {
-        refuseRemoteStart();
+        withdrawRemoteStart();
         a.refused();
         return;
     }
-    actualSelectedGlass->reset();
     // A fresh program: `actual` may be one of the presets, which a guest must
     // not overwrite.
     auto guest = std::make_unique<WorkSettings>();
@@ -217,10 +202,11 @@ void startGuestProgram(Fields &f, Answer &a)
         a.refused(RemoteDetail::StoreFailed);
         return;
     }
-    tcpRecipeType = guest->getRecipeType();
-    tcpRecipeName.set(guest->getRecipeName().toStdString());
-    handOver(std::move(guest));
-    startFromTcp = true;
+    PendingRemoteStart start;
+    start.recipeType = guest->getRecipeType();
+    start.recipeName = guest->getRecipeName().toStdString();
+    start.program = std::move(guest);
+    offerRemoteStart(std::move(start));
     a.accepted();
 }
 

@@ -8,6 +8,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,17 +18,25 @@ namespace {
 // A client that stops reading must not hold the only server thread forever.
 constexpr int kSendTimeoutSec = 5;
 
-bool readable(int fd, int timeoutMs)
+} // namespace
+
+int TCPServer::silentMs() const
 {
-    pollfd p{fd, POLLIN, 0};
-    int rc;
-    do {
-        rc = ::poll(&p, 1, timeoutMs);
-    } while (rc < 0 && errno == EINTR);
-    return rc > 0;
+    const auto silent = std::chrono::steady_clock::now() - lastActivity;
+    return static_cast<int>(std::min<int64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(silent).count(), kSilenceMs));
 }
 
-} // namespace
+bool TCPServer::waitReadable(int fd, int timeoutMs) const
+{
+    // poll() skips a negative descriptor: without a wake-up only `fd` counts.
+    pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    int rc;
+    do {
+        rc = ::poll(p, 2, timeoutMs);
+    } while (rc < 0 && errno == EINTR);
+    return rc > 0 && p[0].revents != 0;
+}
 
 TCPServer::TCPServer() = default;
 
@@ -50,6 +59,10 @@ int TCPServer::init()
     server.sin_family = AF_INET;
     server.sin_addr.s_addr = INADDR_ANY;
     server.sin_port = htons(static_cast<uint16_t>(selectedPort));
+    // After a restart the connections of the last run linger in TIME_WAIT on
+    // this port for up to a minute; without this every bind until then fails.
+    const int reuse = 1;
+    ::setsockopt(socket_desc, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
     if (::bind(socket_desc, reinterpret_cast<sockaddr *>(&server), sizeof(server)) < 0) {
         std::printf("bind failed. Error: %s\n", std::strerror(errno));
         std::fflush(stdout);
@@ -68,7 +81,7 @@ int TCPServer::waitIncomingConn()
 {
     if (client_sock != -1)
         clientClose(true);
-    if (!readable(socket_desc, kSliceMs))
+    if (!waitReadable(socket_desc, wakeFd >= 0 ? -1 : kSliceMs))
         return 2;
     socklen_t len = sizeof(client);
     client_sock = ::accept4(socket_desc, reinterpret_cast<sockaddr *>(&client), &len, SOCK_CLOEXEC);
@@ -123,7 +136,10 @@ ByteVector TCPServer::getMessage(bool flag)
     if (client_sock == -1)
         return ByteVector();
 
-    if (readable(client_sock, kSliceMs)) {
+    int timeoutMs = std::max(0, kSilenceMs - silentMs());
+    if (wakeFd < 0)
+        timeoutMs = std::min(timeoutMs, kSliceMs);
+    if (waitReadable(client_sock, timeoutMs)) {
         read_size = static_cast<int>(::recv(client_sock, client_message, sizeof(client_message), MSG_DONTWAIT));
         if (read_size > 0) {
             lastActivity = std::chrono::steady_clock::now();
@@ -150,9 +166,7 @@ ByteVector TCPServer::getMessage(bool flag)
     }
 
     ++notDataCounter;
-    const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now()
-                                                                              - lastActivity);
-    if (silent.count() >= kSilenceMs) {
+    if (silentMs() >= kSilenceMs) {
         platform::debugLine("not recive data Countermax");
         clientClose(flag);
         notDataCounter = 0;

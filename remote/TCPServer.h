@@ -19,8 +19,8 @@ public:
     // Silence after which the client is dropped (the earlier fixed pause
     // before each read plus its polling gave a client about this long).
     static constexpr int kSilenceMs = 3000;
-    // Longest wait for a client or for data within one call, so the caller's
-    // loop keeps seeing its status.
+    // Without a wake descriptor: longest wait for a client or for data within
+    // one call, so the caller's loop keeps seeing its status.
     static constexpr int kSliceMs = 100;
 
     TCPServer();
@@ -30,11 +30,18 @@ public:
 
     // 0 listening, 1 socket not created, 2 bind failed.
     int init();
-    // 0 a client was accepted, 1 accept failed, 2 nobody asked within a slice.
+    // A descriptor that ends the waits below early when it turns readable
+    // (the thread's wake-up; it is not read here). With one the waits last
+    // until something happens; without (-1) at most kSliceMs.
+    void setWakeFd(int fd) { wakeFd = fd; }
+
+    // 0 a client was accepted, 1 accept failed, 2 woken (or nobody asked
+    // within a slice).
     int waitIncomingConn();
     // The next complete request frame; empty when none is complete yet, the
     // client went away, stayed silent too long or sent an oversized request
-    // (in those cases the client is closed). Waits at most one slice.
+    // (in those cases the client is closed). Waits until data comes, the
+    // client has been silent for kSilenceMs, or a wake-up.
     ByteVector getMessage(bool flag = true);
     // 0 written, 1 nothing to send, 2 the write failed (the client is then
     // closed). A vanished client never raises a signal.
@@ -59,6 +66,13 @@ public:
     int notDataCounter = 0;
 
 private:
+    // True when `fd` turned readable (or hung up) within `timeoutMs`; false
+    // on timeout or wake-up.
+    bool waitReadable(int fd, int timeoutMs) const;
+    // Milliseconds since the client last sent or was answered, at most kSilenceMs.
+    int silentMs() const;
+
+    int wakeFd = -1;
     FrameAssembler assembler;
     ByteVector readyFrame; // a frame taken by requestPending()
     std::chrono::steady_clock::time_point lastActivity;

@@ -26,12 +26,6 @@ void *TCPThreadCommunication::run(void *arg)
     return nullptr;
 }
 
-void TCPThreadCommunication::pause(int ms, Status from)
-{
-    for (int waited = 0; waited < ms && _status == from; waited += 10)
-        usleep(10000);
-}
-
 void TCPThreadCommunication::loop()
 {
     // The thread starts inside Manager's constructor: this object's own
@@ -42,15 +36,20 @@ void TCPThreadCommunication::loop()
     TCPServer srv;
     srv.selectedPort = comPort;
     srv.socket_desc = createdSocket;
-    const useconds_t period = static_cast<useconds_t>(_usec_sleep > 0 ? _usec_sleep : 0);
+    srv.setWakeFd(wake.fd());
+    wifiConnect.addListener(&wake);
+    const int periodMs = _usec_sleep > 0 ? _usec_sleep / 1000 : 0;
 
     for (;;) {
+        // Cleared before the status is read: a change made after this point
+        // leaves the wake-up set, so the waits below return at once.
+        wake.clear();
         const Status s = _status;
         if (s == Exit) {
             srv.clientClose(true);
             srv.connClose();
             listening = false;
-            usleep(period);
+            usleep(static_cast<useconds_t>(periodMs * 1000));
             break;
         }
         if (s == Init) {
@@ -61,17 +60,18 @@ void TCPThreadCommunication::loop()
                     Status expected = Init;
                     if (_status.compare_exchange_strong(expected, Working))
                         listening = true;
+                } else {
+                    wake.wait(periodMs); // and try again
                 }
             } else {
-                pause(1000, Init);
+                wake.wait(-1); // until the link comes up
             }
-            usleep(period);
         } else if (s == Working && !srv.clientAllreadyConnect()) {
-            srv.waitIncomingConn();
-            usleep(period);
+            // A failing accept (no descriptors left, say) must not spin.
+            if (srv.waitIncomingConn() == 1)
+                wake.wait(periodMs);
         } else if (s == Working) {
-            // No pause here: getMessage() waits for data itself, and a
-            // complete request is answered at once.
+            // A complete request is answered at once.
             const ByteVector request = srv.getMessage(true);
             if (!request.empty()) {
                 platform::debugLine("Recive MSG to port: " + std::to_string(comPort));
@@ -82,8 +82,9 @@ void TCPThreadCommunication::loop()
                 ++answered;
             }
         } else {
-            usleep(period);
+            wake.wait(-1); // Idle: until started again or killed
         }
         markCycle();
     }
+    wifiConnect.removeListener(&wake);
 }

@@ -2,8 +2,13 @@
 // The remote protocol's worker thread: once the wireless link is up it listens
 // on its port, serves one client at a time and answers each request frame
 // with one answer frame as soon as the request is complete.
+//
+// Between events the thread sleeps on its sockets and its wake-up, which a
+// status change (start, stop, kill) or a change of the wireless link sets: an
+// idle server costs no wake-ups, and kill() is noticed at once.
 
 #include "link/Manager.h"
+#include "remote/WakeEvent.h"
 
 #include <atomic>
 
@@ -25,8 +30,11 @@ public:
     // The server is listening.
     std::atomic<bool> listening{false};
 
+protected:
+    void statusChanged() override { wake.notify(); }
+
 private:
     void loop();
-    // Sleeps up to `ms` milliseconds, less when the status changes.
-    void pause(int ms, Status from);
+
+    WakeEvent wake;
 };

@@ -14,8 +14,9 @@
 
 namespace {
 
-// How long one pass waits for a datagram before looking at the status again.
-constexpr int kSliceMs = 100;
+// Pauses before another try after a failed socket (about 2 s) or bind (1 s).
+constexpr int kSocketRetryMs = 2000;
+constexpr int kBindRetryMs = 1000;
 
 void closeSocket(std::atomic<int> &fd)
 {
@@ -55,22 +56,25 @@ void UDPThreadCommunication::loop()
     listenAddress.sin_port = htons(static_cast<uint16_t>(comPort));
     // One byte more than a datagram may fill, for the terminating zero.
     char buffer[kBufferSize + 1];
-    const useconds_t period = static_cast<useconds_t>(_usec_sleep > 0 ? _usec_sleep : 0);
+    wifiConnect.addListener(&wake);
 
     for (;;) {
+        // Cleared before the status is read, so no later change is missed.
+        wake.clear();
         const Status s = _status;
         if (s == Exit) {
             closeSocket(createdSocket);
             listening = false;
-            usleep(period);
+            usleep(static_cast<useconds_t>(_usec_sleep > 0 ? _usec_sleep : 0));
             break;
         }
         if (s == Working) {
-            pollfd p{createdSocket, POLLIN, 0};
-            if (::poll(&p, 1, kSliceMs) > 0) {
+            // poll() skips a missing wake descriptor; then wait in short steps.
+            pollfd p[2] = {{createdSocket, POLLIN, 0}, {wake.fd(), POLLIN, 0}};
+            if (::poll(p, 2, wake.fd() >= 0 ? -1 : 100) > 0 && p[0].revents != 0) {
                 sockaddr_in sender{};
                 socklen_t senderLength = sizeof(sender);
-                const ssize_t n = ::recvfrom(createdSocket, buffer, kBufferSize, 0,
+                const ssize_t n = ::recvfrom(createdSocket, buffer, kBufferSize, MSG_DONTWAIT,
                                              reinterpret_cast<sockaddr *>(&sender), &senderLength);
                 // A failed receive has no sender to answer.
                 if (n >= 0) {
@@ -90,8 +94,7 @@ void UDPThreadCommunication::loop()
                 if (fd < 0) {
                     std::printf("Could not create socket\n");
                     std::fflush(stdout);
-                    for (int i = 0; i < 200 && _status == Init; ++i)
-                        usleep(10000);
+                    wake.wait(kSocketRetryMs);
                 } else {
                     std::printf("Socket created\n");
                     createdSocket = fd;
@@ -99,20 +102,20 @@ void UDPThreadCommunication::loop()
                         Status expected = Init;
                         if (_status.compare_exchange_strong(expected, Working))
                             listening = true;
+                        std::fflush(stdout);
                     } else {
                         std::printf("bind failed: %s\n", std::strerror(errno));
-                        for (int i = 0; i < 100 && _status == Init; ++i)
-                            usleep(10000);
+                        std::fflush(stdout);
+                        wake.wait(kBindRetryMs);
                     }
-                    std::fflush(stdout);
                 }
             } else {
-                for (int i = 0; i < 100 && _status == Init; ++i)
-                    usleep(10000);
+                wake.wait(-1); // until the link comes up
             }
+        } else {
+            wake.wait(-1); // Idle: until started again or killed
         }
-        if (s != Working)
-            usleep(period);
         markCycle();
     }
+    wifiConnect.removeListener(&wake);
 }

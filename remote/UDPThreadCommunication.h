@@ -2,8 +2,13 @@
 // Discovery: once the wireless link is up, every datagram that reaches the
 // UDP port is answered with the four bytes "VELT", sent back to its sender.
 // The remote application then connects to that address on the TCP port.
+//
+// Between datagrams the thread sleeps on its socket and its wake-up (set by a
+// status change or a change of the wireless link), so it costs nothing idle
+// and notices kill() at once.
 
 #include "link/Manager.h"
+#include "remote/WakeEvent.h"
 
 #include <atomic>
 
@@ -26,6 +31,11 @@ public:
     std::atomic<unsigned> answered{0};
     std::atomic<bool> listening{false};
 
+protected:
+    void statusChanged() override { wake.notify(); }
+
 private:
     void loop();
+
+    WakeEvent wake;
 };

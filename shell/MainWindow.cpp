@@ -265,15 +265,18 @@ void MainWindow::startRemoteRecipe()
 {
     if (!canStartRemoteRecipe || !startFromTcp)
         return;
-    startFromTcp = false;
+    PendingRemoteStart start = takePendingRemoteStart();
+    if (!start.program)
+        return;
     if (screenSaver->isVisible()) {
         lastUserEventOccurred = uint64_t(platform::nowSeconds()) + uint64_t(settings.getScreenSaverTime());
         screenSaver->hide();
     }
     // The start screens a remote start opens come with the work-runs
-    // screens; until then the hand-over is consumed and logged.
-    platform::debugLine("MainWindow -> avvio remoto ricetta " + tcpRecipeName.get() + " tipo " +
-                        std::to_string(int(tcpRecipeType.load())) + ": schermata di avvio non disponibile");
+    // screens; until then the hand-over is taken over and logged.
+    platform::debugLine("MainWindow -> avvio remoto ricetta " + start.recipeName + " tipo " +
+                        std::to_string(int(start.recipeType)) + ": schermata di avvio non disponibile");
+    adoptRemoteStart(std::move(start));
     tcpRecipeType = 0;
     tcpRecipeName = std::string();
 }

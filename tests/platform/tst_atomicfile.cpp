@@ -13,8 +13,16 @@ class TstAtomicFile : public QObject
     Q_OBJECT
 
 private slots:
+    void replacesWholeFileOrNothing_data()
+    {
+        QTest::addColumn<bool>("durable");
+        QTest::newRow("forced to storage") << true;
+        QTest::newRow("not forced (tests and fuzzing)") << false;
+    }
     void replacesWholeFileOrNothing()
     {
+        QFETCH(bool, durable);
+        platform::setDurableWritesForTests(durable);
         QTemporaryDir dir;
         const std::string path = dir.filePath("settings").toStdString();
         QVERIFY(platform::writeFileAtomic(path, std::string("old")));
@@ -27,6 +35,7 @@ private slots:
         std::string error;
         QVERIFY(!platform::writeFileAtomic(dir.filePath("missing/x").toStdString(), std::string("x"), &error));
         QVERIFY(!error.empty());
+        platform::setDurableWritesForTests(true);
     }
 
     void staleTemporariesAreRemovedAndNothingElse()

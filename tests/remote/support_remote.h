@@ -76,17 +76,11 @@ struct Ans
     uint32_t pos = 2;
 };
 
-// Remote starts repoint `actual` and the program never frees what it pointed
-// at before; kept referenced here for the leak checker.
-inline WorkSettings *initialProgram = nullptr;
-
 struct Server
 {
     // Creates the sandbox and loads the stores; the threads start on request.
     Server() : tcpPort(freePort(false)), udpPort(freePort(true))
     {
-        if (!initialProgram)
-            initialProgram = actual;
         for (const char *type : {"milling", "cutting", "whipping"}) {
             root.mkpath(QStringLiteral("/home/root/recipes/") + type);
             root.mkpath(QStringLiteral("/mnt/mmc-memory/recipes/") + type);

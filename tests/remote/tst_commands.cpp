@@ -106,6 +106,9 @@ private slots:
         QByteArray settings(61, 0);
         settings[0] = 6;
         QVERIFY(server->root.writeFile("/home/root/recipes/milling/1.default.seq", settings));
+        // A beaker whose recipe was never stored.
+        tick();
+        QCOMPARE(ask(Req(0x03).text("AB.000002").text("1").u32(now + 1000).u32(10999).byte(1).text("a"))[1], 0x7F);
     }
 
     void cleanupTestCase() { server.reset(); platform::clearFixedNow(); }
@@ -154,6 +157,7 @@ private slots:
         row("start beaker: not now", Req(0x02).text("AB.000001").text("1"), {0x02, 0x70});
         row("start guest: not now", guest("Ospite", 2, 6), {0x11, 0x70});
         row("start beaker: unknown", Req(0x02).text("GH.000099").text("1"), {0x02, 0x70, 0xFE}, true);
+        row("start beaker: its recipe is gone", Req(0x02).text("AB.000002").text("1"), {0x02, 0x70, 0xFE}, true);
         ByteVector shortGuest = guest("Ospite", 2, 6);
         shortGuest.pop_back();
         row("start guest: one byte short", shortGuest, {0x11, 0x70, 0xFE}, true);
@@ -171,6 +175,7 @@ private slots:
         QCOMPARE(ask(request), answer);
         QVERIFY(files() == stored);
         QVERIFY(!startFromTcp && tcpRecipeName.empty() && actual == before);
+        QVERIFY(!takePendingRemoteStart().program);
         canStartRemoteRecipe = false;
     }
 
@@ -293,24 +298,45 @@ private slots:
         QCOMPARE(ask(Req(0x85).u32(since)), bytes({0x85, 0x7F}) + text("EF.000123") + toByteArray(now));
     }
 
-    void remoteStarts()
+    void remoteStartsAreHandedOverOnce()
     {
         canStartRemoteRecipe = true;
+        WorkSettings *const before = actual;
+        const QString selected = actualSelectedGlass->getGlassCode();
         QCOMPARE(ask(Req(0x02).text("AB.000001").text("1")), bytes({0x02, 0x7F}));
         QVERIFY(startFromTcp && tcpRecipeName.get() == "10000" && tcpRecipeType == 1);
-        QVERIFY(actual->filename == "10000" && actual->path == "milling");
+        // The TCP thread leaves what the screens and the link thread read alone.
+        QVERIFY(actual == before && actualSelectedGlass->getGlassCode() == selected);
+
+        PendingRemoteStart start = takePendingRemoteStart();
+        QVERIFY(!startFromTcp && start.program && start.beaker && !takePendingRemoteStart().program);
+        QVERIFY(start.program->filename == "10000" && start.program->path == "milling");
+        QVERIFY(start.recipeName == "10000" && start.recipeType == 1);
+        adoptRemoteStart(std::move(start));
+        QVERIFY(actual == currentRemoteProgram.get() && actual->filename == "10000");
         QCOMPARE(actualSelectedGlass->getGlassCode(), QStringLiteral("AB.000001"));
 
-        // A guest program is a fresh one: the program it replaces is left as it was.
-        startFromTcp = false;
-        WorkSettings *before = actual;
-        const uint8_t portion = before->getPortionDimension();
+        // A second start before the first is taken replaces it (the first is
+        // freed then: the leak checker watches); the adopted program stays.
+        const WorkSettings *adopted = actual;
+        const uint8_t portion = adopted->getPortionDimension();
+        QCOMPARE(ask(Req(0x02).text("AB.000001").text("1")), bytes({0x02, 0x7F}));
         QCOMPARE(ask(guest("Ospite", 2, 6)), bytes({0x11, 0x7F}));
-        QVERIFY(startFromTcp && actual != before && tcpRecipeName.get() == "Ospite");
-        QVERIFY(actual->getPortionDimension() == 6 && actual->path == "cutting");
+        QVERIFY(actual == adopted && tcpRecipeName.get() == "Ospite" && tcpRecipeType == 2);
+        start = takePendingRemoteStart();
+        QVERIFY(start.program && !start.beaker && start.recipeName == "Ospite" && !takePendingRemoteStart().program);
+        QCOMPARE(adopted->getPortionDimension(), portion);
+        adoptRemoteStart(std::move(start));
+        QVERIFY(actual == currentRemoteProgram.get() && actual->getPortionDimension() == 6 && actual->path == "cutting");
         QVERIFY(actualSelectedGlass->getGlassCode().isEmpty());
-        QCOMPARE(before->getPortionDimension(), portion);
-        startFromTcp = canStartRemoteRecipe = false;
+
+        // A refused start drops one not yet taken.
+        QCOMPARE(ask(guest("Ospite", 2, 6)), bytes({0x11, 0x7F}));
+        canStartRemoteRecipe = false;
+        QCOMPARE(ask(Req(0x02).text("AB.000001").text("1")), bytes({0x02, 0x70}));
+        QVERIFY(!startFromTcp && !takePendingRemoteStart().program);
+        actual = before;
+        currentRemoteProgram.reset();
     }
 };
 

@@ -3,6 +3,7 @@
 // sockets: when they listen, how requests are read, how clients come and go.
 
 #include "remote/RemoteState.h"
+#include "remote/TCPServer.h"
 
 #include "data/DataState.h"
 
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 using namespace remotetest;
 
@@ -37,6 +39,30 @@ ByteVector open(const ByteVector &f) { return ProtocolTCP::ByteUnstuffing(f, kKe
 
 const ByteVector kPing = bytes({0x01});
 const ByteVector kPingAnswer = bytes({0x01, 0x7F});
+
+// The threads of this process.
+std::set<int> threadIds()
+{
+    std::set<int> ids;
+    for (const QString &id : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        ids.insert(id.toInt());
+    return ids;
+}
+
+// How often these threads went to sleep and were woken again.
+long wakeUps(const std::set<int> &ids)
+{
+    long total = 0;
+    for (int id : ids) {
+        QFile f(QStringLiteral("/proc/self/task/%1/status").arg(id));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
+    }
+    return total;
+}
 
 // The next answer payload; {0xEE} when none came.
 ByteVector next(RemoteClient &c)
@@ -154,6 +180,71 @@ private slots:
         wifiConnect = true;
         QTRY_VERIFY(server->tcp->listening && server->udp->listening);
         QCOMPARE(server->ask(kPing), kPingAnswer);
+    }
+
+    void idleThreadsSleepUntilSomethingHappens_data()
+    {
+        QTest::addColumn<bool>("network");
+        QTest::addColumn<bool>("client");
+        QTest::newRow("waiting for the network") << false << false;
+        QTest::newRow("listening") << true << false;
+        QTest::newRow("a quiet client") << true << true;
+    }
+    void idleThreadsSleepUntilSomethingHappens()
+    {
+        QFETCH(bool, network);
+        QFETCH(bool, client);
+        server->tcp.reset();
+        wifiConnect = network;
+        const std::set<int> others = threadIds();
+        server->startTcp(false);
+        server->startUdp(false);
+        std::set<int> workers;
+        for (int id : threadIds())
+            if (!others.count(id))
+                workers.insert(id);
+        QCOMPARE(workers.size(), std::size_t(2));
+        QTRY_COMPARE(server->tcp->listening && server->udp->listening, network);
+        std::unique_ptr<RemoteClient> c = client ? server->client() : nullptr;
+        QTest::qSleep(100); // accepted, settled
+
+        const long before = wakeUps(workers);
+        QTest::qSleep(1000);
+        const long woken = wakeUps(workers) - before;
+        QVERIFY2(woken <= 2, qPrintable(QString::number(woken)));
+        // Asked to end, they do so at once all the same.
+        QElapsedTimer t;
+        t.start();
+        server->tcp->kill();
+        server->udp->kill();
+        server->tcp->join();
+        server->udp->join();
+        QVERIFY2(t.elapsed() < 200, qPrintable(QString::number(t.elapsed())));
+        wifiConnect = true;
+    }
+
+    void restartedServerBindsAtOnce()
+    {
+        const uint16_t port = freePort(false);
+        // Listens, serves a client and closes it first, so the server's end of
+        // that connection stays behind in TIME_WAIT; then stops listening.
+        auto serveOnce = [port] {
+            TCPServer srv;
+            srv.selectedPort = port;
+            if (srv.init() != 0)
+                return false;
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in to{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+            char b;
+            const bool served = ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof(to)) == 0
+                                && srv.waitIncomingConn() == 0;
+            srv.clientClose(true);
+            const bool closed = ::recv(fd, &b, 1, 0) == 0;
+            ::close(fd);
+            return served && closed;
+        };
+        QVERIFY(serveOnce());
+        QVERIFY(serveOnce());
     }
 
     void requestInSeveralWritesIsAnsweredAtOnce()

@@ -15,12 +15,15 @@
 #include "shell/SettingsForm.h"
 #include "shell/Wiring.h"
 #include "cleaning/ManualHandling.h"
+#include "data/GlassElement.h"
 #include "data/UserSettings.h"
+#include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SerialThreadComunication.h"
+#include "remote/RemoteState.h"
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 
@@ -384,6 +387,27 @@ private slots:
         QVERIFY(!home->screenSaverPage()->isVisible());
         enableScreenSaver = true;
         QTRY_VERIFY_WITH_TIMEOUT(home->screenSaverPage()->isVisible(), 2000);
+    }
+
+    void remoteStartIsTakenOverByThePoll()
+    {
+        openHome();
+        WorkSettings *const before = actual;
+        PendingRemoteStart start;
+        start.program = std::make_unique<WorkSettings>();
+        start.beaker = std::make_unique<GlassElement>();
+        QVERIFY(start.beaker->setGlassCode("AB.000007"));
+        start.recipeName = "10007";
+        start.recipeType = 1;
+        const WorkSettings *program = start.program.get();
+        offerRemoteStart(std::move(start));
+        // The program becomes the current one on this thread, with its beaker.
+        QTRY_VERIFY(!startFromTcp);
+        QVERIFY(actual == program && currentRemoteProgram.get() == program);
+        QCOMPARE(actualSelectedGlass->getGlassCode(), QString("AB.000007"));
+        QVERIFY(tcpRecipeName.empty() && tcpRecipeType == 0);
+        actual = before;
+        currentRemoteProgram.reset();
     }
 
     void settingsMenuHoldsLanguageAndSupply()
