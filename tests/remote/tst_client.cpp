@@ -240,7 +240,8 @@ private slots:
         expected.setPortionDimension(6);
         expected.setMillingSteps(5, 4, 0);
         const EmulsionStep first = expected.getEmulsionSteps(0);
-        expected.setEmulsionSteps(3, first.CutSpeed, first.ImmersionSpeed, first.PressionType, first.PressionIntensity, 0);
+        expected.setEmulsionSteps(3, first.CutSpeed, first.ImmersionSpeed, first.PressionType,
+                                  first.PressionIntensity, 0);
         expected.disableEmulsionSteps(1);
         QVERIFY(expected.setExtraEmulsionStep(2));
         p = pendingStart();

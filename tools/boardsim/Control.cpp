@@ -94,7 +94,8 @@ std::string onOff(bool v)
 const char *const HelpText =
     "ok commands: set KEY VALUE; get KEY; state; refuse CODE [N|off] | refuse off; ignore CODE [N|off] | "
     "ignore off; corrupt N [CODE|loader] | corrupt off; tear N [CODE|loader] | tear off; "
-    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; endearly N|off; count CODE|loader|bad|junk; "
+    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; endearly N|off; "
+    "count CODE|loader|bad|junk; "
     "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
     "gasket, ready, working, milling, fullglass, hard, nofirmware, purge (0|1), glass none|small|big, "

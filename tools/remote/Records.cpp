@@ -201,7 +201,8 @@ bool guestProgramBytes(const QJsonObject &program, ByteVector *out, QString *pro
     for (int shift = 24; shift >= 0; shift -= 8)
         b.push_back(static_cast<uint8_t>(stock >> shift));
     b.push_back(static_cast<uint8_t>(f.number(program, "referenceGlass", QString(), 255, false)));
-    for (const char *key : {"portionDimension", "millingPressionType", "millingPressionIntensity", "emulsionWorkingMode"})
+    for (const char *key :
+         {"portionDimension", "millingPressionType", "millingPressionIntensity", "emulsionWorkingMode"})
         b.push_back(f.byte(program, key));
 
     const QJsonArray milling = f.steps(program, "millingSteps", 7);

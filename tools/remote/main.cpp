@@ -785,10 +785,12 @@ ByteVector readProgramFile(const QString &path)
         usage(path + ": too large for a program file");
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        usage(path + ": not a program as \"recipe get\" prints it: "
-              + (error.error != QJsonParseError::NoError ? error.errorString() + " at byte " + QString::number(error.offset)
-                                                          : QString("not a JSON object")));
+    if (error.error != QJsonParseError::NoError)
+        usage(QString("%1: not a program as \"recipe get\" prints it: %2 at byte %3")
+                  .arg(path, error.errorString())
+                  .arg(error.offset));
+    if (!doc.isObject())
+        usage(path + ": not a program as \"recipe get\" prints it: not a JSON object");
     ByteVector bytes;
     QString problem;
     if (!guestProgramBytes(doc.object(), &bytes, &problem))
