@@ -73,8 +73,8 @@ Commands:
   beaker update CODE DEADLINE RECIPE-TYPE RECIPE-CODE
   beaker delete CODE
   export DIR                           every recipe and beaker into JSON files under DIR
-  start beaker CODE TYPE               hand the recipe of a registered beaker to the
-                                       machine (TYPE: the beaker's type, its SIZE)
+  start beaker CODE SIZE               hand the recipe of a registered beaker to the
+                                       machine (SIZE: the beaker's type)
   start program FILE                   hand a program to the machine without storing
                                        it; FILE is JSON as "recipe get" prints it
 
@@ -801,10 +801,10 @@ ByteVector readProgramFile(const QString &path)
 int cmdStart(Session &s, const Options &o)
 {
     if (o.args.size() < 2)
-        usage("usage: frostpanel-remote start beaker CODE TYPE | start program FILE");
+        usage("usage: frostpanel-remote start beaker CODE SIZE | start program FILE");
     const QString what = o.args[1];
     if (what == "beaker") {
-        need(o, 4, "start beaker CODE TYPE");
+        need(o, 4, "start beaker CODE SIZE");
         s.ask(Req(RemoteCmd::StartBeakerRecipe).text(utf8(o.args[2])).text(utf8(o.args[3])).bytes);
         out("beaker " + o.args[2] + " handed over: its recipe's start screen opens on the machine");
     } else if (what == "program") {
