@@ -4,6 +4,9 @@
 # when a display is there, otherwise on Qt's VNC platform (480 x 272).
 # The simulated board reads its control commands from this terminal (type
 # "help"); the program's log goes to build/demo-root/frostpanel.log.
+# FROSTPANEL_DEMO_SPEED (default 2.5) is the board's speed factor: work runs
+# last the program's estimate divided by it, about 20 to 40 s for a frostizing
+# run of one to three portions or a whipping run; 1 is the real machine's pace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +31,7 @@ cp resources/pictures/demo/logo.png "$ROOT/home/root/logo.png"
 # network, so the remote service is reachable on localhost.
 export PATH="$PWD/tools/demo-bin:$PATH"
 
+SPEED="${FROSTPANEL_DEMO_SPEED:-2.5}"
 VNC_PORT="${FROSTPANEL_VNC_PORT:-5900}"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     SCREEN_LINE="The program opens in a window (480 x 272)."
@@ -58,7 +62,11 @@ Program log: $ROOT/frostpanel.log
 Simulated board: device $ROOT/dev/ttymxc1, control socket $ROOT/boardsim.sock
 Type simulator commands here and watch the screens react, for example:
   set lid open      set glass none      set ready 0      set ready 1      set error 12      silent on      help      quit
+Work runs go $SPEED times the machine's pace (FROSTPANEL_DEMO_SPEED). Tap SOFT, choose the portions, press
+start; during the run:
+  state (step, speeds, direction, portions)    set fullglass 1 (before start: too full)    set lid open
+  set hard 1      endearly 1 (empty beaker; endearly off)      set error 12
 Remote service on localhost (TCP 4444, UDP 8888), for example:
   build/frostpanel-remote --host 127.0.0.1 --serial FP2-0417-DEMO recipes changed 0
 MSG
-build/frostpanel-boardsim --link "$ROOT/dev/ttymxc1" --control "$ROOT/boardsim.sock" --wiretime
+build/frostpanel-boardsim --link "$ROOT/dev/ttymxc1" --control "$ROOT/boardsim.sock" --wiretime --speed "$SPEED"

@@ -1,8 +1,11 @@
 // The simulated controller board through a real pseudo-terminal, read back
-// with the link's own port, frame codec and decoding rules.
+// with the link's own port, frame codec and decoding rules. Work runs are
+// built with the program's own encoders and compared with its estimate.
 
 #include "BoardSimProcess.h"
 
+#include "data/SequenceMsg.h"
+#include "data/WorkSettings.h"
 #include "link/ProtocolConversion.h"
 #include "link/SerialCom.h"
 #include "link/SharedState.h"
@@ -47,6 +50,87 @@ int twoBytes(const ByteVector &r, std::size_t at, int shift = 7)
     return r.size() > at + 1 ? ((r[at] & 0x7F) << shift) + (r[at + 1] & 0x7F) : -1;
 }
 
+// Frostizing: 8-unit portions in four steps at (3, 2), one emulsion step
+// (a descent and the climb out).
+WorkSettings frostizing(uint8_t portions)
+{
+    WorkSettings w;
+    w.setRecipeType(1);
+    w.setPortionDimension(8);
+    w.setPortion(portions);
+    w.setMillingSteps(3, 2);
+    w.setMillingPressionType(15);
+    w.setMillingPressionIntensity(10);
+    w.setEmulsionSteps(0, 3, 5, 15, 10, 0);
+    return w;
+}
+
+// Whipping: through the whole beaker, a descent and a climb with a pause,
+// one extra cycle; no portions.
+WorkSettings whipping()
+{
+    WorkSettings w;
+    w.setRecipeType(3);
+    w.setPortionDimension(8);
+    w.setMillingSteps(3, 2);
+    w.setEmulsionWorkingMode(127);
+    w.setEmulsionSteps(0, 4, 7, 15, 10, 0);
+    w.setEmulsionSteps(5, 3, 8, 12, 9, 1);
+    w.setExtraEmulsionStep(1);
+    return w;
+}
+
+// What the board must show for one step of a run.
+struct Expected
+{
+    bool milling = false;
+    int cut = 0, immersion = 0;
+    QString dir;
+    int portion = 0, worked = 0;
+};
+
+// The steps from 1 on, as the program describes them: each portion's milling
+// steps, then two steps per emulsion cycle over the enabled steps, the last
+// one climbing out at the fastest speed. `milled` cuts the milling short.
+QVector<Expected> expectedSteps(const WorkSettings &w, bool rework, int milled = -1)
+{
+    QVector<Expected> out;
+    const int perPortion = w.getPortionDimension() / 2;
+    const int portions = rework ? 0 : w.getPortion();
+    for (int i = 0; i < portions * perPortion && (milled < 0 || i < milled); ++i) {
+        const MillingStep m = w.getMillingSteps(i % perPortion);
+        out.push_back({true, m.CutSpeed, m.ImmersionSpeed, "down", i / perPortion + 1, i / perPortion});
+    }
+    const int worked = portions > 0 ? int(out.size()) / perPortion : 0;
+    const int enabled = w.getEnabledEmulsionSteps();
+    const int count = enabled > 0 ? 2 * w.getTotalEmulsionCicle() : 0;
+    for (int k = 0; k < count; ++k) {
+        const EmulsionStep e = w.getEmulsionSteps(k % enabled);
+        out.push_back({false, e.CutSpeed, k == count - 1 ? 8 : e.ImmersionSpeed, k % 2 ? "up" : "down", 0, worked});
+    }
+    return out;
+}
+
+// One step as seen: over the wire (step, millingOn) and, when the simulator
+// was still at that step, the values of its `state`.
+struct Seen
+{
+    int step = 0;
+    bool milling = false;
+    QMap<QString, QString> state;
+};
+
+QMap<QString, QString> parseState(const QString &answer)
+{
+    QMap<QString, QString> m;
+    for (const QString &item : answer.split(' ', Qt::SkipEmptyParts)) {
+        const int eq = item.indexOf('=');
+        if (eq > 0)
+            m.insert(item.left(eq), item.mid(eq + 1));
+    }
+    return m;
+}
+
 } // namespace
 
 #define SIM_OK(line) QCOMPARE(sim.command(line), QStringLiteral("ok"))
@@ -74,6 +158,49 @@ class TestBoardSim : public QObject
         firstResponseHandshakeRecieved = false;
         ProtocolConversion::HandshakeResponse(exchange(frame(BoardCmd::Status)));
         return firstResponseHandshakeRecieved;
+    }
+    // Sends the program's work sequence, start included; true when every
+    // frame is acknowledged.
+    bool startRun(const WorkSettings &w, bool rework)
+    {
+        reworkSet = rework;
+        std::queue<ByteVector> sequence = BuildSequenceMsg(w);
+        reworkSet = false;
+        for (; !sequence.empty(); sequence.pop())
+            if (exchange(sequence.front()) != Ack)
+                return false;
+        return true;
+    }
+    // Polls until the run ends; every step once, in order.
+    QVector<Seen> followRun(int timeoutMs)
+    {
+        QVector<Seen> seen;
+        QElapsedTimer t;
+        t.start();
+        while (pollStatus() && working && t.elapsed() < timeoutMs) {
+            if (seen.isEmpty() || seen.last().step != actualStep) {
+                Seen s;
+                s.step = actualStep;
+                s.milling = millingOn;
+                const QMap<QString, QString> state = parseState(sim.command("state"));
+                if (state.value("step").toInt() == s.step)
+                    s.state = state;
+                seen << s;
+            }
+            QTest::qSleep(2);
+        }
+        return seen;
+    }
+    bool waitForStep(int step, int timeoutMs = 5000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (pollStatus() && working && t.elapsed() < timeoutMs) {
+            if (actualStep >= step)
+                return true;
+            QTest::qSleep(2);
+        }
+        return false;
     }
 
 private slots:
@@ -169,35 +296,207 @@ private slots:
         QVERIFY(pollStatus());
     }
 
-    void workSequenceRunsAndFinishes()
+    void startNeedsProgramAndClosedLid()
     {
-        SIM_OK("speed 10"); // 100 ms a step
         QCOMPARE(exchange(frame(BoardCmd::Start)), Refusal); // no program loaded
-        // 4 milling steps, 2 emulsion steps repeated twice: steps 0 to 8.
-        const ByteVector milling{2, 3, 2, 3, 2, 3, 2, 3, 2, 0, 1, 0, 1, 0, 1};
-        ByteVector emulsion{0, 0, 3, 5, 15, 10, 0, 3, 5, 15, 10};
-        for (int i = 0; i < 6; ++i) // five steps off, then the closing one
-            emulsion.insert(emulsion.end(), {127, uint8_t(i < 5), 0, 0, 0});
-        QCOMPARE(exchange(frame(BoardCmd::Milling, milling)), Ack);
-        QCOMPARE(exchange(frame(BoardCmd::Emulsion, emulsion)), Ack);
-        QCOMPARE(exchange(frame(BoardCmd::EmulsionRepetition, {1})), Ack);
+        std::queue<ByteVector> sequence = BuildSequenceMsg(frostizing(1));
+        QCOMPARE(sequence.size(), std::size_t(4));
+        for (; sequence.size() > 1; sequence.pop())
+            QCOMPARE(exchange(sequence.front()), Ack);
         SIM_OK("set lid open");
-        QCOMPARE(exchange(frame(BoardCmd::Start)), Refusal);
+        QCOMPARE(exchange(sequence.front()), Refusal);
+        QVERIFY(pollStatus() && !working);
         SIM_OK("set lid closed");
-        QCOMPARE(exchange(frame(BoardCmd::Start)), Ack);
+        QCOMPARE(exchange(sequence.front()), Ack);
+        QVERIFY(pollStatus() && working && millingOn && actualStep == 0);
+        QCOMPARE(exchange(sequence.front()), Refusal); // not while a run goes on
+    }
 
-        QList<int> steps;
+    void runFollowsTheProgram_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("rework");
+        QTest::addColumn<double>("speed");
+        QTest::newRow("frostizing, 2 portions") << 0 << false << 40.0;
+        QTest::newRow("whipping") << 1 << false << 60.0;
+        QTest::newRow("frostizing reworked: no milling") << 0 << true << 40.0;
+    }
+    void runFollowsTheProgram()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, rework);
+        QFETCH(double, speed);
+        const WorkSettings w = kind == 0 ? frostizing(2) : whipping();
+        SIM_OK(QString("speed %1").arg(speed));
+        QVERIFY(startRun(w, rework));
+        const QVector<Seen> seen = followRun(20000);
+        QVERIFY(!working && !millingOn);
+        const QVector<Expected> expected = expectedSteps(w, rework);
+        QVERIFY(!expected.isEmpty());
+
+        // Step 0 may pass between two polls at this speed; every later step is seen once, in order.
+        int from = 0;
+        if (!seen.isEmpty() && seen[0].step == 0) {
+            QCOMPARE(seen[0].milling, !rework && kind == 0); // milling is about to begin
+            from = 1;
+        }
+        QCOMPARE(seen.size() - from, expected.size());
+        int checked = 0;
+        for (int i = 0; i < expected.size(); ++i) {
+            const Seen &s = seen[from + i];
+            const Expected &e = expected[i];
+            const QByteArray where = QByteArray("step ") + QByteArray::number(i + 1);
+            QVERIFY2(s.step == i + 1 && s.milling == e.milling, where);
+            if (s.state.isEmpty())
+                continue;
+            ++checked;
+            QVERIFY2(s.state["cutspeed"].toInt() == e.cut && s.state["immersionspeed"].toInt() == e.immersion, where);
+            QVERIFY2(s.state["direction"] == e.dir && s.state["phase"] == (e.milling ? "milling" : "emulsion"), where);
+            QVERIFY2(s.state["portion"].toInt() == e.portion && s.state["portionsworked"].toInt() == e.worked, where);
+        }
+        QVERIFY(checked >= expected.size() / 2);
+        QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), 0);
+    }
+
+    void runLastsAboutTheEstimate_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<double>("speed");
+        QTest::newRow("frostizing, 3 portions") << 0 << 40.0;
+        QTest::newRow("whipping") << 1 << 80.0;
+    }
+    void runLastsAboutTheEstimate()
+    {
+        QFETCH(int, kind);
+        QFETCH(double, speed);
+        const WorkSettings w = kind == 0 ? frostizing(3) : whipping();
+        const double estimateMs = 1000.0 * w.calculateTotalWorkingTime(w.getPortion()) / speed;
+        SIM_OK(QString("speed %1").arg(speed));
         QElapsedTimer t;
         t.start();
-        while (pollStatus() && working && t.elapsed() < 5000) {
-            QVERIFY2(millingOn == (actualStep <= 4), qPrintable(QString::number(actualStep)));
-            if (steps.isEmpty() || steps.last() != actualStep)
-                steps << actualStep;
-            QTest::qSleep(10);
+        QVERIFY(startRun(w, false));
+        while (pollStatus() && working && t.elapsed() < 3 * estimateMs)
+            QTest::qSleep(2);
+        const double took = double(t.elapsed());
+        QVERIFY(!working);
+        QVERIFY2(std::abs(took - estimateMs) <= 0.1 * estimateMs,
+                 qPrintable(QString("took %1 ms, estimate %2 ms").arg(took).arg(estimateMs)));
+    }
+
+    void stopEndsTheRunAndLeavesTheResidualSteps()
+    {
+        const WorkSettings w = frostizing(2);
+        const int total = 1 + expectedSteps(w, false).size();
+        // Stopped before the first step: nothing done.
+        QVERIFY(startRun(w, false));
+        QCOMPARE(exchange(frame(BoardCmd::Stop)), Ack);
+        QVERIFY(pollStatus() && !working && !millingOn && actualStep == 0);
+        QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), total);
+
+        SIM_OK("speed 40");
+        QVERIFY(startRun(w, false));
+        QVERIFY(waitForStep(3));
+        const int reached = actualStep;
+        QCOMPARE(exchange(frame(BoardCmd::Stop)), Ack);
+        QVERIFY(pollStatus() && !working && actualStep == 0);
+        const int residual = twoBytes(request(BoardCmd::ResidualSteps), 1);
+        QVERIFY2(residual >= 1 && residual <= total - reached, qPrintable(QString::number(residual)));
+        QCOMPARE(exchange(frame(BoardCmd::Stop)), Ack); // idle: acknowledged all the same
+    }
+
+    void tooFullBeakerHoldsAtStepZero_data()
+    {
+        QTest::addColumn<uint8_t>("answer");
+        QTest::newRow("continue") << uint8_t(0x7F);
+        QTest::newRow("stop") << uint8_t(0x00);
+    }
+    void tooFullBeakerHoldsAtStepZero()
+    {
+        QFETCH(uint8_t, answer);
+        const WorkSettings w = frostizing(2);
+        SIM_OK("speed 50"); // step 0 lasts 100 ms
+        SIM_OK("set fullglass 1");
+        QVERIFY(startRun(w, false));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 400) {
+            QVERIFY(pollStatus() && working && fullGlass && actualStep == 0);
+            QTest::qSleep(20);
         }
-        QVERIFY(!working && !millingOn);
-        QVERIFY(std::is_sorted(steps.begin(), steps.end()) && steps.first() == 0 && steps.last() == 8);
-        QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), 0);
+        QCOMPARE(sim.value("get phase"), QStringLiteral("held"));
+        QCOMPARE(exchange(frame(BoardCmd::TooMuchAnswer, {answer})), Ack);
+        if (answer == 0x7F) {
+            QVERIFY(waitForStep(1));
+            QVERIFY(!fullGlass && working && millingOn);
+        } else {
+            QVERIFY(pollStatus() && !working && !millingOn);
+            QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), 1 + expectedSteps(w, false).size());
+        }
+    }
+
+    void runEndsEarly_data()
+    {
+        QTest::addColumn<int>("milled");
+        QTest::addColumn<int>("worked");
+        QTest::newRow("empty beaker") << 0 << 0;
+        QTest::newRow("three steps, no whole portion") << 3 << 0;
+        QTest::newRow("one portion and one step") << 5 << 1;
+    }
+    void runEndsEarly()
+    {
+        QFETCH(int, milled);
+        QFETCH(int, worked);
+        const WorkSettings w = frostizing(2);
+        SIM_OK("speed 40");
+        SIM_OK(QString("endearly %1").arg(milled));
+        QVERIFY(startRun(w, false));
+        const QVector<Seen> seen = followRun(20000);
+        const QVector<Expected> expected = expectedSteps(w, false, milled);
+        const int from = !seen.isEmpty() && seen[0].step == 0 ? 1 : 0;
+        QCOMPARE(seen.size() - from, expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            QCOMPARE(seen[from + i].milling, i < milled);
+            if (!expected[i].milling && !seen[from + i].state.isEmpty())
+                QCOMPARE(seen[from + i].state["portionsworked"].toInt(), worked);
+        }
+        SIM_OK("reset faults"); // back to whole runs
+        QCOMPARE(sim.value("get endearly"), QStringLiteral("off"));
+    }
+
+    void eventsDuringARun_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("content hard") << "set hard 1" << "goes on";
+        QTest::newRow("lid opened") << "set lid open" << "waits for stop";
+        QTest::newRow("board error") << "set error 12" << "ends";
+    }
+    void eventsDuringARun()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, outcome);
+        SIM_OK("speed 40");
+        QVERIFY(startRun(frostizing(2), false));
+        QVERIFY(waitForStep(2));
+        SIM_OK(line);
+        QVERIFY(pollStatus());
+        const int at = actualStep;
+        if (outcome == "goes on") {
+            QVERIFY(hardContent);
+            QVERIFY(waitForStep(at + 2));
+        } else if (outcome == "waits for stop") {
+            QVERIFY(!machineOpen && working);
+            QTest::qSleep(400); // several steps' time
+            QVERIFY(pollStatus() && working && actualStep == at);
+            SIM_OK("set lid closed"); // closing it does not resume the run
+            QTest::qSleep(200);
+            QVERIFY(pollStatus() && working && actualStep == at);
+            QCOMPARE(exchange(frame(BoardCmd::Stop)), Ack);
+            QVERIFY(pollStatus() && !working);
+        } else {
+            QVERIFY(hardwareMachineError && !working && !millingOn);
+            QVERIFY(twoBytes(request(BoardCmd::ResidualSteps), 1) > 0);
+        }
     }
 
     void firmwareLoaderExchange()

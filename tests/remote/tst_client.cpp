@@ -8,6 +8,64 @@
 
 using namespace remotetest;
 
+namespace {
+
+// The settings part of a program's byte form: portion and mode bytes, the
+// steps, the extra cycles (what a start hands to the machine).
+ByteVector settingsBytes(const WorkSettings &w)
+{
+    const ByteVector b = w.toByte();
+    const std::size_t at = 4 + 1 + 1 + b[5] + 4 + 1 + 4;
+    return ByteVector(b.begin() + std::ptrdiff_t(at), b.begin() + std::ptrdiff_t(at + 4 + 14 + 40 + 1));
+}
+
+// The remote start the home screen takes over next.
+struct Pending
+{
+    bool pending = false;
+    QString name;
+    int type = 0;
+    QString file;
+    ByteVector settings;
+};
+
+Pending pendingStart()
+{
+    return {startFromTcp.load(), QString::fromStdString(tcpRecipeName.get()), tcpRecipeType.load(),
+            actual ? actual->filename : QString(), actual ? settingsBytes(*actual) : ByteVector()};
+}
+
+void clearPending()
+{
+    startFromTcp = false;
+    tcpRecipeName.clear();
+    tcpRecipeType = 0;
+}
+
+// "key=value" or "list.index.key=value" with a JSON value; "-key" removes the key.
+QJsonObject edited(QJsonObject o, const QString &edit)
+{
+    if (edit.startsWith('-')) {
+        o.remove(edit.mid(1));
+        return o;
+    }
+    const QStringList sides = edit.split('=');
+    const QStringList path = sides[0].split('.');
+    const QJsonValue value = QJsonDocument::fromJson("[" + sides[1].toUtf8() + "]").array().at(0);
+    if (path.size() == 1) {
+        o[path[0]] = value;
+        return o;
+    }
+    QJsonArray list = o[path[0]].toArray();
+    QJsonObject step = list[path[1].toInt()].toObject();
+    step[path[2]] = value;
+    list[path[1].toInt()] = step;
+    o[path[0]] = list;
+    return o;
+}
+
+} // namespace
+
 struct Run
 {
     int code = -1;
@@ -24,6 +82,34 @@ class TstClient : public QObject
     uint32_t now = 1700000000;
 
     void tick() { platform::setFixedNow(++now); }
+
+    // A stored frostizing recipe, a beaker registered for it and the recipe
+    // as `recipe get` prints it: what the start tests hand over.
+    QString startRecipeCode;
+    QJsonObject startRecipe;
+    QTemporaryDir files;
+    bool startFixtures()
+    {
+        if (!startRecipeCode.isEmpty())
+            return true;
+        tick();
+        const Run r = tool({"recipe", "create", "milling", "Lampone"});
+        const QRegularExpressionMatch m = QRegularExpression("created recipe (\\d+)").match(r.out);
+        if (r.code != 0 || !m.hasMatch())
+            return false;
+        tick();
+        if (tool({"beaker", "create", "LP.000001", "1", "+7d", "milling", m.captured(1)}).code != 0)
+            return false;
+        startRecipe = tool({"recipe", "get", "milling", m.captured(1)}).json();
+        startRecipeCode = m.captured(1);
+        return !startRecipe.isEmpty();
+    }
+    QString programFile(const QByteArray &content)
+    {
+        static int n = 0;
+        QFile f(files.filePath(QString("program%1.json").arg(++n)));
+        return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() ? f.fileName() : QString();
+    }
 
     // The tool runs on a service computer: none of the machine's sandbox settings.
     Run tool(const QStringList &args, QStringList options = {"--port", "tcp"})
@@ -121,6 +207,95 @@ private slots:
         QCOMPARE(tool({"beaker", "delete", "XY.000777"}).code, 0);
         QCOMPARE(tool({"beaker", "get", "XY.000777"}).code, 3);
         QVERIFY(tool({"beakers", "deleted"}).out.startsWith("XY.000777"));
+    }
+
+    void remoteStartsHandTheProgramOver()
+    {
+        QVERIFY(startFixtures());
+        canStartRemoteRecipe = true;
+        clearPending();
+        Run r = tool({"start", "beaker", "LP.000001", "1"});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        Pending p = pendingStart();
+        QVERIFY(p.pending && p.name == startRecipeCode && p.type == 1 && p.file == startRecipeCode);
+
+        // The recipe as `recipe get` printed it, edited: another name, a
+        // finer portion, a faster first step, a pause before the first
+        // emulsion step, the second one off although its pause says on
+        // ("enabled" wins), two extra cycles.
+        clearPending();
+        QJsonObject program = startRecipe;
+        for (const char *edit : {"name=\"Lampone ospite\"", "portionDimension=6", "millingSteps.0.cutSpeed=5",
+                                 "millingSteps.0.immersionSpeed=4", "emulsionSteps.0.pause=3",
+                                 "emulsionSteps.0.enabled=true", "emulsionSteps.1.pause=0",
+                                 "emulsionSteps.1.enabled=false", "extraEmulsionSteps=2"})
+            program = edited(program, edit);
+        r = tool({"start", "program", programFile(QJsonDocument(program).toJson())});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+
+        WorkSettings expected;
+        expected.filename = startRecipeCode;
+        expected.setRecipeType(1);
+        QVERIFY(expected.Load(""));
+        expected.setPortionDimension(6);
+        expected.setMillingSteps(5, 4, 0);
+        const EmulsionStep first = expected.getEmulsionSteps(0);
+        expected.setEmulsionSteps(3, first.CutSpeed, first.ImmersionSpeed, first.PressionType,
+                                  first.PressionIntensity, 0);
+        expected.disableEmulsionSteps(1);
+        QVERIFY(expected.setExtraEmulsionStep(2));
+        p = pendingStart();
+        QVERIFY(p.pending && p.name == "Lampone ospite" && p.type == 1);
+        QCOMPARE(p.settings, settingsBytes(expected));
+        clearPending();
+    }
+
+    void remoteStartRefusals_data()
+    {
+        QTest::addColumn<bool>("idle");
+        QTest::addColumn<QStringList>("args"); // FILE: the program file
+        QTest::addColumn<QString>("edit");     // of the program; "!..." replaces the file's content
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList beaker{"start", "beaker", "LP.000001", "1"};
+        const QStringList program{"start", "program", "FILE"};
+        QTest::newRow("busy: beaker") << false << beaker << "" << 3 << "busy";
+        QTest::newRow("busy: program") << false << program << "" << 3 << "busy";
+        QTest::newRow("beaker not registered")
+            << true << QStringList{"start", "beaker", "LP.999999", "1"} << "" << 3 << "not registered";
+        QTest::newRow("immersion speed past the table")
+            << true << program << "millingSteps.1.immersionSpeed=9" << 3 << "refused the program's values";
+        QTest::newRow("unknown emulsion mode") << true << program << "emulsionWorkingMode=5" << 3 << "0xFE";
+        QTest::newRow("too many extra cycles") << true << program << "extraEmulsionSteps=7" << 3 << "0xFE";
+        QTest::newRow("no recipe type") << true << program << "type=0" << 3 << "0xFE";
+        QTest::newRow("wider than a byte") << true << program << "portionDimension=300" << 1 << "portionDimension";
+        QTest::newRow("not a whole number") << true << program << "millingSteps.2.cutSpeed=2.5" << 1 << "cutSpeed";
+        QTest::newRow("enabled with the disabled pause")
+            << true << program << "emulsionSteps.7.enabled=true" << 1 << "pause is 127";
+        QTest::newRow("steps missing") << true << program << "-emulsionSteps" << 1 << "emulsionSteps";
+        QTest::newRow("not JSON") << true << program << "!{\"name\": \"Lampone\"," << 1 << "not a program";
+        QTest::newRow("no such file")
+            << true << QStringList{"start", "program", "/nonexistent/program.json"} << "" << 5 << "cannot read";
+        QTest::newRow("no file named") << true << QStringList{"start", "program"} << "" << 1 << "usage";
+        QTest::newRow("start what") << true << QStringList{"start", "recipe", "1"} << "" << 1 << "unknown start";
+    }
+    void remoteStartRefusals()
+    {
+        QFETCH(bool, idle);
+        QFETCH(QStringList, args);
+        QFETCH(QString, edit);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QVERIFY(startFixtures());
+        const QByteArray content = edit.startsWith('!') ? edit.mid(1).toUtf8()
+                                   : QJsonDocument(edit.isEmpty() ? startRecipe : edited(startRecipe, edit)).toJson();
+        args.replaceInStrings("FILE", programFile(content));
+        canStartRemoteRecipe = idle;
+        clearPending();
+        const Run r = tool(args);
+        QVERIFY2(r.code == code && r.err.contains(message), qPrintable(QString::number(r.code) + " " + r.err));
+        QVERIFY(!startFromTcp);
+        canStartRemoteRecipe = false;
     }
 
     void discover()

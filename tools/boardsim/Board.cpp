@@ -1,5 +1,6 @@
 #include "Board.h"
 
+#include "data/Tables.h"
 #include "link/ProtocolConversion.h"
 
 #include <algorithm>
@@ -15,6 +16,28 @@ constexpr int ShaftCleaningSteps = 2;
 constexpr int ManualMoveMm = 5;
 constexpr uint16_t MaxPosition = 32767;
 constexpr uint8_t DisabledPause = 127;
+constexpr int EmulsionSlots = 7;
+
+// Work run timing, reckoned as the program estimates a run: a settling time
+// before milling, each milling step a travel of 2 units, each emulsion step
+// its pause plus a travel through the beaker (the glass depth for the liquid
+// programs, the milled height for frostizing) and a margin, the last climb
+// out at the fastest speed.
+constexpr double StartSeconds = 5.0;
+constexpr double StartSecondsWithoutMilling = 1.0;
+constexpr double MillingTravel = 2.0;
+constexpr int GlassDepth = 80;
+constexpr double TravelMargin = 29.0;
+constexpr uint8_t FastestImmersion = IMMERSION_SPEED_TABLE_SIZE - 1;
+constexpr double CleaningStepSeconds = 1.0;
+// While a too full beaker holds the run, how often the hold is looked at.
+constexpr int64_t HoldRecheckUs = 100000;
+
+double travelSeconds(double distance, uint8_t immersion)
+{
+    const double speed = immersion < IMMERSION_SPEED_TABLE_SIZE ? immersionSpeedTable[immersion] : 0.0;
+    return speed > 0.0 ? distance / speed : 0.0;
+}
 
 // Payload size each command must carry; -1 = any, -2 = unknown command.
 int expectedPayload(uint8_t code)
@@ -94,7 +117,7 @@ std::string Board::startBlocker() const
 {
     if (runActive() || s.working)
         return "working";
-    if (!s.closeOk || !s.lidSensor || s.open45)
+    if (!lidClosed())
         return "lid";
     if (!s.gasket)
         return "gasket";
@@ -137,8 +160,8 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
     case Start: {
         if (!programLoaded() || !startBlocker().empty())
             return refusal();
-        const int milling = rework ? 0 : activeMillingSteps();
-        startRun(RunKind::Work, workSteps(), milling, nowUs);
+        startRun(RunKind::Work, workPlan(), nowUs);
+        run.perPortion = activeMillingSteps();
         rework = false;
         return ack();
     }
@@ -154,13 +177,21 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
     case ShaftClean:
         if (!startBlocker().empty())
             return refusal();
-        startRun(RunKind::Cleaning, 1 + (code == CustomClean ? CustomCleaningSteps : ShaftCleaningSteps), 0, nowUs);
+    {
+        StepPlan step;
+        step.seconds = CleaningStepSeconds;
+        const int steps = 1 + (code == CustomClean ? CustomCleaningSteps : ShaftCleaningSteps);
+        startRun(RunKind::Cleaning, std::vector<StepPlan>(std::size_t(steps), step), nowUs);
         return ack();
+    }
     case TooMuchAnswer:
         if (p0 != 0x7F && p0 != 0x00)
             return refusal();
         if (p0 == 0x7F) {
+            const bool held = heldAtStart();
             s.fullGlass = false;
+            if (held) // goes on at once
+                run.nextUs = std::min(run.nextUs, nowUs);
         } else if (heldAtStart()) {
             endRun(true);
         }
@@ -233,46 +264,121 @@ int Board::activeMillingSteps() const
     return n;
 }
 
-int Board::workSteps() const
+std::vector<StepPlan> Board::workPlan() const
 {
-    const int milling = rework ? 0 : activeMillingSteps();
-    int enabled = 0;
-    // Byte 0 is the mode, then seven five-byte steps led by their pause.
-    for (std::size_t i = 1; i < emulsionBytes.size() && i <= 31; i += 5)
-        if (emulsionBytes[i] != DisabledPause)
-            ++enabled;
-    const int emulsion = enabled * (repetition + 1);
-    return std::min(MaxStep, 1 + milling + emulsion);
+    struct Pair
+    {
+        uint8_t cut, immersion;
+    };
+    const uint8_t portions = millingBytes.empty() ? 0 : millingBytes[0];
+    std::vector<Pair> milling;
+    for (std::size_t i = 1; i + 1 < millingBytes.size(); i += 2)
+        if (millingBytes[i] != 0)
+            milling.push_back({millingBytes[i], millingBytes[i + 1]});
+
+    // Byte 0 is the mode, then seven five-byte steps (pause, cut, immersion,
+    // pressure type and intensity); the leading steps whose pause is not 127
+    // are in use. The first slot carries the milling pressure.
+    const uint8_t mode = emulsionBytes.empty() ? 0 : emulsionBytes[0];
+    std::vector<const uint8_t *> emulsion;
+    for (std::size_t i = 1; i + 4 < emulsionBytes.size() && emulsion.size() < EmulsionSlots; i += 5) {
+        if (emulsionBytes[i] == DisabledPause)
+            break;
+        emulsion.push_back(&emulsionBytes[i]);
+    }
+    const uint8_t pressureType = emulsionBytes.size() > 5 ? emulsionBytes[4] : 0;
+    const uint8_t pressure = emulsionBytes.size() > 5 ? emulsionBytes[5] : 0;
+    const bool mills = !rework && portions > 0 && !milling.empty();
+
+    std::vector<StepPlan> plan;
+    StepPlan start;
+    start.seconds = mills ? StartSeconds : StartSecondsWithoutMilling;
+    start.milling = mills;
+    start.pressureType = pressureType;
+    start.pressure = pressure;
+    plan.push_back(start);
+    if (mills) {
+        for (int p = 0; p < portions; ++p) {
+            for (const Pair &m : milling) {
+                StepPlan step = start;
+                step.seconds = travelSeconds(MillingTravel, m.immersion);
+                step.cut = m.cut;
+                step.immersion = m.immersion;
+                step.dir = Direction::Down;
+                step.portion = static_cast<uint8_t>(p + 1);
+                step.worked = static_cast<uint8_t>(p);
+                plan.push_back(step);
+            }
+        }
+    }
+
+    // The repetition byte is one less than the number of cycles, each cycle
+    // a descent and a climb; 127 stands for none.
+    const int cycles = (repetition + 1) & 0x7F;
+    const int count = emulsion.empty() ? 0 : 2 * cycles;
+    const int milledHeight = portions * 2 * static_cast<int>(milling.size());
+    const double travel = (mode != 0 ? GlassDepth : milledHeight) + TravelMargin;
+    for (int k = 0; k < count; ++k) {
+        const uint8_t *e = emulsion[std::size_t(k) % emulsion.size()];
+        const bool last = k == count - 1;
+        StepPlan step;
+        step.cut = e[1];
+        step.immersion = last ? FastestImmersion : e[2];
+        step.seconds = e[0] / 10 + travelSeconds(travel, step.immersion);
+        step.dir = k % 2 == 0 ? Direction::Down : Direction::Up;
+        step.worked = mills ? portions : 0;
+        step.pressureType = e[3];
+        step.pressure = e[4];
+        plan.push_back(step);
+    }
+    return plan;
 }
 
-int64_t Board::periodUs() const
+int64_t Board::durationUs(const StepPlan &step) const
 {
     const double sp = speed > 0 ? speed : 1.0;
-    return std::max<int64_t>(1000, static_cast<int64_t>(1e6 / sp));
+    return std::max<int64_t>(1000, static_cast<int64_t>(step.seconds * 1e6 / sp));
 }
 
-void Board::startRun(RunKind kind, int total, int millingTicks, int64_t nowUs)
+void Board::startRun(RunKind kind, std::vector<StepPlan> plan, int64_t nowUs)
 {
+    run = Run();
     run.kind = kind;
-    run.tick = 0;
-    run.total = std::max(1, total);
-    run.millingTicks = millingTicks;
-    run.nextUs = nowUs + periodUs();
+    run.plan = std::move(plan);
+    if (run.plan.empty())
+        run.plan.emplace_back();
     s.working = true;
-    s.step = 0;
-    s.milling = kind == RunKind::Work && millingTicks > 0;
+    enterStep(0);
+    run.nextUs = nowUs + durationUs(run.plan[0]);
+}
+
+void Board::enterStep(std::size_t index)
+{
+    run.index = index;
+    const StepPlan &step = run.plan[index];
+    // Step numbers are 7 bits on the wire; a long run counts on from 1.
+    s.step = index == 0 ? 0 : static_cast<uint8_t>(s.step >= MaxStep ? 1 : s.step + 1);
+    if (step.milling && index > 0)
+        ++run.millingDone;
+    s.milling = run.kind == RunKind::Work && step.milling;
 }
 
 bool Board::heldAtStart() const
 {
     // A too full glass holds the run at step 0 until the program answers.
-    return run.kind == RunKind::Work && run.tick == 0 && s.fullGlass;
+    return run.kind == RunKind::Work && run.index == 0 && s.fullGlass;
+}
+
+bool Board::lidClosed() const
+{
+    return s.closeOk && s.lidSensor && !s.open45;
 }
 
 void Board::endRun(bool interrupted)
 {
-    if (interrupted)
-        s.residual = static_cast<uint16_t>(std::clamp(run.total - run.tick, 0, int(MaxResidual)));
+    if (interrupted && run.kind != RunKind::None)
+        s.residual = static_cast<uint16_t>(
+            std::clamp(static_cast<int>(run.plan.size() - run.index), 0, int(MaxResidual)));
     else if (run.kind != RunKind::None)
         s.residual = 0;
     run = Run();
@@ -283,34 +389,75 @@ void Board::endRun(bool interrupted)
 
 void Board::advance(int64_t nowUs)
 {
-    while (run.kind != RunKind::None && nowUs >= run.nextUs) {
+    // An opened lid stops the machine; the run waits for the stop command,
+    // closing the lid again does not resume it.
+    if (run.kind == RunKind::Work && !lidClosed())
+        run.suspended = true;
+    while (run.kind != RunKind::None && !run.suspended && nowUs >= run.nextUs) {
         if (heldAtStart()) {
-            run.nextUs = nowUs + periodUs();
+            run.nextUs = nowUs + HoldRecheckUs;
             break;
         }
-        ++run.tick;
-        if (run.tick >= run.total) {
+        std::size_t next = run.index + 1;
+        // The blade found the bottom: the milling steps left are skipped.
+        if (run.kind == RunKind::Work && endEarly >= 0 && run.millingDone >= endEarly) {
+            while (next < run.plan.size() && run.plan[next].milling)
+                ++next;
+        }
+        if (next >= run.plan.size()) {
             endRun(false);
             break;
         }
-        s.step = static_cast<uint8_t>(run.tick);
-        s.milling = run.kind == RunKind::Work && run.millingTicks > 0 && run.tick <= run.millingTicks;
-        run.nextUs += periodUs();
+        enterStep(next);
+        run.nextUs += durationUs(run.plan[next]);
     }
 }
 
 int64_t Board::deadline() const
 {
-    return run.kind == RunKind::None ? -1 : run.nextUs;
+    return run.kind == RunKind::None || run.suspended ? -1 : run.nextUs;
+}
+
+double Board::runSeconds() const
+{
+    double total = 0;
+    for (const StepPlan &step : run.plan)
+        total += step.seconds;
+    return total;
+}
+
+Board::Phase Board::phase() const
+{
+    switch (run.kind) {
+    case RunKind::None:
+        return Phase::Idle;
+    case RunKind::Cleaning:
+        return Phase::Cleaning;
+    case RunKind::Work:
+        break;
+    }
+    if (run.suspended)
+        return Phase::Suspended;
+    if (run.index == 0)
+        return heldAtStart() ? Phase::Held : Phase::Start;
+    return run.plan[run.index].milling ? Phase::Milling : Phase::Emulsion;
+}
+
+StepPlan Board::current() const
+{
+    if (run.kind == RunKind::None)
+        return StepPlan();
+    StepPlan step = run.plan[run.index];
+    // After a milling phase cut short, only the whole portions count.
+    if (!step.milling && run.index > 0 && run.perPortion > 0)
+        step.worked = static_cast<uint8_t>(run.millingDone / run.perPortion);
+    return step;
 }
 
 void Board::setStep(uint8_t step)
 {
+    // During a run the following steps count on from the new number.
     s.step = static_cast<uint8_t>(step & 0x7F);
-    if (run.kind != RunKind::None) {
-        run.tick = s.step;
-        s.milling = run.kind == RunKind::Work && run.millingTicks > 0 && run.tick <= run.millingTicks;
-    }
 }
 
 void Board::setError(uint8_t code)

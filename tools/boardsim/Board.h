@@ -43,16 +43,38 @@ struct MachineState
     bool purge = false;       // air duct purge on
 };
 
+enum class Direction { None, Down, Up };
+
+// One step of a run as the board plays it. The link has no request for these
+// values (the program derives them from the program it sent); the simulator
+// shows them on its control channel.
+struct StepPlan
+{
+    double seconds = 1.0; // at speed 1
+    bool milling = false;
+    uint8_t cut = 0;       // cut speed index
+    uint8_t immersion = 0; // immersion speed index
+    Direction dir = Direction::None;
+    uint8_t portion = 0;   // portion in progress (1-based), 0 outside milling
+    uint8_t worked = 0;    // portions finished
+    uint8_t pressureType = 0;
+    uint8_t pressure = 0;  // pressure intensity
+};
+
 class Board
 {
 public:
     enum class RunKind { None, Work, Cleaning };
     enum class LoaderEntry { Ok, Bad, Silent };
+    enum class Phase { Idle, Start, Held, Milling, Emulsion, Suspended, Cleaning };
 
     MachineState s;
 
-    // Run timing: one step every second divided by this factor.
+    // Run timing: step durations are divided by this factor.
     double speed = 1.0;
+    // A work run stops milling after this many milling steps (an empty or
+    // badly frozen beaker); -1 mills the whole program.
+    int endEarly = -1;
 
     // Loader behaviour.
     LoaderEntry loaderEntry = LoaderEntry::Ok;
@@ -79,7 +101,12 @@ public:
     int64_t deadline() const; // next step time, or -1
     bool runActive() const { return run.kind != RunKind::None; }
     RunKind runKind() const { return run.kind; }
-    int runTotal() const { return run.total; }
+    int runTotal() const { return static_cast<int>(run.plan.size()); }
+    // Seconds the run takes at speed 1, as planned at its start.
+    double runSeconds() const;
+    Phase phase() const;
+    // The step in progress; a default step while idle.
+    StepPlan current() const;
     // Ends the run; `interrupted` leaves the steps not done as residual.
     void endRun(bool interrupted);
     void setStep(uint8_t step);
@@ -106,16 +133,20 @@ private:
     struct Run
     {
         RunKind kind = RunKind::None;
-        int tick = 0;
-        int total = 0;
-        int millingTicks = 0;
-        int64_t nextUs = -1;
+        std::vector<StepPlan> plan;
+        std::size_t index = 0; // plan entry in progress
+        int millingDone = 0;   // milling steps begun
+        int perPortion = 0;    // milling steps of one portion
+        int64_t nextUs = -1;   // end of the entry in progress
+        bool suspended = false;
     };
 
-    int64_t periodUs() const;
-    void startRun(RunKind kind, int total, int millingTicks, int64_t nowUs);
+    int64_t durationUs(const StepPlan &step) const;
+    void startRun(RunKind kind, std::vector<StepPlan> plan, int64_t nowUs);
+    void enterStep(std::size_t index);
     bool heldAtStart() const;
-    int workSteps() const;
+    bool lidClosed() const;
+    std::vector<StepPlan> workPlan() const;
     int activeMillingSteps() const;
 
     Run run;

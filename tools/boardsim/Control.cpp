@@ -94,7 +94,8 @@ std::string onOff(bool v)
 const char *const HelpText =
     "ok commands: set KEY VALUE; get KEY; state; refuse CODE [N|off] | refuse off; ignore CODE [N|off] | "
     "ignore off; corrupt N [CODE|loader] | corrupt off; tear N [CODE|loader] | tear off; "
-    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; count CODE|loader|bad|junk; "
+    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; endearly N|off; "
+    "count CODE|loader|bad|junk; "
     "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
     "gasket, ready, working, milling, fullglass, hard, nofirmware, purge (0|1), glass none|small|big, "
@@ -132,6 +133,20 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
                       : b.runKind() == Board::RunKind::Cleaning ? "cleaning" : "none";
     char speedText[32];
     std::snprintf(speedText, sizeof speedText, "%g", b.speed);
+    char secondsText[32];
+    std::snprintf(secondsText, sizeof secondsText, "%.1f", b.runSeconds());
+    const char *phase = "idle";
+    switch (b.phase()) {
+    case Board::Phase::Idle: phase = "idle"; break;
+    case Board::Phase::Start: phase = "start"; break;
+    case Board::Phase::Held: phase = "held"; break;
+    case Board::Phase::Milling: phase = "milling"; break;
+    case Board::Phase::Emulsion: phase = "emulsion"; break;
+    case Board::Phase::Suspended: phase = "suspended"; break;
+    case Board::Phase::Cleaning: phase = "cleaning"; break;
+    }
+    const StepPlan step = b.current();
+    const char *dir = step.dir == Direction::Down ? "down" : step.dir == Direction::Up ? "up" : "none";
     return {
         {"lid", lid},
         {"closeok", onOff(s.closeOk)},
@@ -158,6 +173,17 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         {"release", release},
         {"purge", onOff(s.purge)},
         {"run", run},
+        {"phase", phase},
+        {"steps", std::to_string(b.runTotal())},
+        {"seconds", secondsText},
+        {"cutspeed", std::to_string(step.cut)},
+        {"immersionspeed", std::to_string(step.immersion)},
+        {"direction", dir},
+        {"portion", std::to_string(step.portion)},
+        {"portionsworked", std::to_string(step.worked)},
+        {"pressuretype", std::to_string(step.pressureType)},
+        {"pressure", std::to_string(step.pressure)},
+        {"endearly", b.endEarly < 0 ? std::string("off") : std::to_string(b.endEarly)},
         {"program", onOff(b.programLoaded())},
         {"loader", onOff(b.loaderActive())},
         {"speed", speedText},
@@ -227,6 +253,15 @@ std::string Sim::control(const std::string &line, bool &quit)
         b.speed = f;
         return "ok";
     }
+    if (cmd == "endearly" && n == 2) {
+        long v = 0;
+        if (t[1] == "off")
+            v = -1;
+        else if (!parseInt(t[1], 0, 1000000, v))
+            return "error usage: endearly N|off";
+        b.endEarly = int(v);
+        return "ok";
+    }
     if (cmd == "count" && n == 2) {
         int key = 0;
         if (!parseKey(t[1], false, key))
@@ -267,6 +302,7 @@ std::string Sim::control(const std::string &line, bool &quit)
             // the fault settings and the run speed stay.
             Board fresh;
             fresh.speed = b.speed;
+            fresh.endEarly = b.endEarly;
             fresh.loaderEntry = b.loaderEntry;
             fresh.loaderNackLine = b.loaderNackLine;
             fresh.loaderDropLine = b.loaderDropLine;
@@ -285,6 +321,7 @@ std::string Sim::control(const std::string &line, bool &quit)
             b.loaderEntry = Board::LoaderEntry::Ok;
             b.loaderNackLine = 0;
             b.loaderDropLine = 0;
+            b.endEarly = -1;
         }
         if (what == "all")
             b.speed = 1.0;

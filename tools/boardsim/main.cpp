@@ -60,7 +60,7 @@ const char *const Usage =
     "  --cmd LINE        run one control line before starting (repeatable)\n"
     "  --log             print rx/tx traffic lines (as 'log on')\n"
     "  --wiretime        pace replies at 9600 baud (as 'wiretime on')\n"
-    "  --speed F         run steps F times faster (as 'speed F')\n"
+    "  --speed F         runs go F times the machine's pace (as 'speed F')\n"
     "  --exit-on-eof     end when standard input closes\n"
     "The first line on standard output is 'device: /dev/pts/N'. Control lines on\n"
     "standard input each get one answer line: 'ok', 'ok VALUE' or 'error REASON';\n"

@@ -37,6 +37,15 @@ QString timeText(uint32_t epochSeconds);
 // A recipe's byte form (answer to 0x87 after the status byte). The ingredient
 // count is in "ingredientCount"; the ingredients are fetched separately.
 QJsonObject recipeRecord(AnswerReader &r);
+// A program in the form recipeRecord() gives (the JSON that `recipe get`
+// prints, edited or not) turned into the byte form of a guest program: name,
+// type, minimum stock, reference glass, the four portion and mode bytes, the
+// 7 milling and 8 emulsion steps, the extra cycles. Only what the byte form
+// cannot carry is refused here (a missing field, a value that is not a whole
+// number of its field's size); whether the values make a program the machine
+// can run is the machine's to decide. False with `problem` set on refusal.
+bool guestProgramBytes(const QJsonObject &program, ByteVector *out, QString *problem);
+
 // A beaker's byte form (answer to 0x82 after the status byte).
 QJsonObject beakerRecord(AnswerReader &r);
 

@@ -73,14 +73,22 @@ Commands:
   beaker update CODE DEADLINE RECIPE-TYPE RECIPE-CODE
   beaker delete CODE
   export DIR                           every recipe and beaker into JSON files under DIR
+  start beaker CODE SIZE               hand the recipe of a registered beaker to the
+                                       machine (SIZE: the beaker's type)
+  start program FILE                   hand a program to the machine without storing
+                                       it; FILE is JSON as "recipe get" prints it
+
+A start opens the program's start screen on the machine; the operator starts
+the run there. The machine takes a start only while its home screen is idle.
 
 TYPE is 1/milling (frostizing), 2/cutting or 3/whipping. SIZE is 1 (small) or
 2 (big). Times (SINCE, DEADLINE, --seen) are seconds since the epoch, an ISO
 date such as 2025-03-01T12:00:00Z, or +N with a unit s, m, h or d from now.
 
-Exit codes: 0 done; 1 usage; 2 machine unreachable or no answer; 3 refused
-by the machine; 4 answer not understood (wrong serial number?); 5 local file
-error.
+Exit codes: 0 done; 1 usage, or a program file that is not a program; 2
+machine unreachable or no answer; 3 refused by the machine; 4 answer not
+understood (wrong serial number?); 5 local file error (cannot be read or
+written).
 )";
 
 struct Options
@@ -206,6 +214,12 @@ public:
 
 QString refusalText(uint8_t command, const ByteVector &answer)
 {
+    if (answer.size() >= 3 && answer[2] == RemoteDetail::StoreFailed) {
+        if (command == RemoteCmd::StartBeakerRecipe)
+            return "the beaker is not registered, or it or its recipe could not be loaded (detail 0xFE)";
+        if (command == RemoteCmd::StartGuestProgram)
+            return "the machine refused the program's values (detail 0xFE)";
+    }
     if (answer.size() >= 3) {
         switch (answer[2]) {
         case RemoteDetail::StoreFailed:
@@ -221,7 +235,8 @@ QString refusalText(uint8_t command, const ByteVector &answer)
         }
     }
     if (command == RemoteCmd::StartBeakerRecipe || command == RemoteCmd::StartGuestProgram)
-        return "the machine does not accept a remote start now";
+        return "the machine is busy: a remote start is taken only while its home screen is idle, "
+               "not while a work, cleaning or maintenance screen is open";
     return "the request was not accepted (malformed or incomplete)";
 }
 
@@ -755,6 +770,56 @@ int cmdExport(Session &s, const Options &o)
     return ExitOk;
 }
 
+// A program file: JSON as `recipe get` prints it. Unreadable files are local
+// errors; content that is no program is bad input, like a bad argument.
+ByteVector readProgramFile(const QString &path)
+{
+    constexpr qint64 MaxProgramFile = 1 << 20;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        fail(ExitLocal, "cannot read " + path + ": " + f.errorString());
+    const QByteArray text = f.read(MaxProgramFile + 1);
+    if (f.error() != QFileDevice::NoError)
+        fail(ExitLocal, "cannot read " + path + ": " + f.errorString());
+    if (text.size() > MaxProgramFile)
+        usage(path + ": too large for a program file");
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError)
+        usage(QString("%1: not a program as \"recipe get\" prints it: %2 at byte %3")
+                  .arg(path, error.errorString())
+                  .arg(error.offset));
+    if (!doc.isObject())
+        usage(path + ": not a program as \"recipe get\" prints it: not a JSON object");
+    ByteVector bytes;
+    QString problem;
+    if (!guestProgramBytes(doc.object(), &bytes, &problem))
+        usage(path + ": " + problem);
+    return bytes;
+}
+
+int cmdStart(Session &s, const Options &o)
+{
+    if (o.args.size() < 2)
+        usage("usage: frostpanel-remote start beaker CODE SIZE | start program FILE");
+    const QString what = o.args[1];
+    if (what == "beaker") {
+        need(o, 4, "start beaker CODE SIZE");
+        s.ask(Req(RemoteCmd::StartBeakerRecipe).text(utf8(o.args[2])).text(utf8(o.args[3])).bytes);
+        out("beaker " + o.args[2] + " handed over: its recipe's start screen opens on the machine");
+    } else if (what == "program") {
+        need(o, 3, "start program FILE");
+        Req request(RemoteCmd::StartGuestProgram);
+        const ByteVector program = readProgramFile(o.args[2]);
+        request.bytes.insert(request.bytes.end(), program.begin(), program.end());
+        s.ask(request.bytes);
+        out("program handed over: its start screen opens on the machine");
+    } else {
+        usage("unknown start command: " + what + " (beaker or program)");
+    }
+    return ExitOk;
+}
+
 Options parseOptions(int argc, char **argv)
 {
     Options o;
@@ -835,6 +900,7 @@ int run(int argc, char **argv)
         {"ingredient", cmdIngredient},
         {"beaker", cmdBeaker},
         {"export", cmdExport},
+        {"start", cmdStart},
     };
     auto c = commands.find(command);
     if (c == commands.end())
