@@ -29,15 +29,21 @@ struct Pending
     ByteVector settings;
 };
 
+// Takes the start the machine was handed, as the home screen would.
 Pending pendingStart()
 {
-    return {startFromTcp.load(), QString::fromStdString(tcpRecipeName.get()), tcpRecipeType.load(),
-            actual ? actual->filename : QString(), actual ? settingsBytes(*actual) : ByteVector()};
+    const bool flagged = startFromTcp.load();
+    const QString name = QString::fromStdString(tcpRecipeName.get());
+    const uint8_t type = tcpRecipeType.load();
+    const PendingRemoteStart start = takePendingRemoteStart();
+    const WorkSettings *program = start.program.get();
+    return {flagged && program, name, type, program ? program->filename : QString(),
+            program ? settingsBytes(*program) : ByteVector()};
 }
 
 void clearPending()
 {
-    startFromTcp = false;
+    takePendingRemoteStart();
     tcpRecipeName.clear();
     tcpRecipeType = 0;
 }
