@@ -550,6 +550,33 @@ void drawTileIcons()
     savePng("icon/wifi_ko.png", ko);
 }
 
+// The two choices of the cutting/whipping selection, each on its own tile.
+void drawLiquidIcons()
+{
+    savePng("icon/cut.png", tileIcon([](QPainter &p) {
+                // A knife, blade down to the right, above a cut line.
+                p.drawLine(QPointF(8, 14), QPointF(22, 28));
+                QPainterPath knife;
+                knife.moveTo(22, 28);
+                knife.lineTo(52, 58);
+                knife.quadTo(50, 40, 28, 22);
+                knife.closeSubpath();
+                p.drawPath(knife);
+                p.drawLine(QPointF(8, 58), QPointF(30, 58));
+            }));
+    savePng("icon/whip.png", tileIcon([](QPainter &p) {
+                // A whisk: handle and three wire loops.
+                p.drawLine(QPointF(10, 56), QPointF(26, 40));
+                QPainterPath loops;
+                for (qreal w : {4.0, 10.0, 16.0}) {
+                    loops.moveTo(26, 40);
+                    loops.cubicTo(26 + w, 40 - 4 - w, 50 - w, 12 - w / 2, 56, 8);
+                    loops.cubicTo(58 - w / 2, 20 + w, 30 + w, 44 - w / 3, 26, 40);
+                }
+                p.drawPath(loops);
+            }));
+}
+
 // The logo of the screen saver in the demo root (not a resource: the machine
 // keeps its own in /home/root/logo.png).
 void drawLogo()
@@ -633,6 +660,7 @@ int main(int argc, char *argv[])
     drawMachinePictures();
     drawBladeSteps();
     drawTileIcons();
+    drawLiquidIcons();
     drawLogo();
     return failures == 0 ? 0 : 1;
 }
