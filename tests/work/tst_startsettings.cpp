@@ -337,9 +337,11 @@ private slots:
         QTranslator italian;
         QVERIFY(italian.load(QCoreApplication::applicationDirPath() + "/../languages/italiano_it.qm"));
         QCoreApplication::installTranslator(&italian);
+        QCoreApplication::processEvents(); // the language change reaches the windows
         const QStringList translated = {labelText(select, "cutting_label"), labelText(select, "whipping_label"),
                                         select->findChild<QPushButton *>("return_home")->text()};
         QCoreApplication::removeTranslator(&italian);
+        QCoreApplication::processEvents();
         QCOMPARE(translated, (QStringList{"TAGLIO", "MONTATURA", "HOME"}));
         QCOMPARE(labelText(select, "cutting_label"), QString("CUTTING"));
         press(select, "return_home");
