@@ -149,18 +149,20 @@ void QuickStartLiquid::retranslate()
 {
     ui->page_title->setText(function() == 2 ? tr("CUTTING") : tr("WHIPPING"));
     look::setFontSize(ui->page_title, 13, true);
-    for (QLabel *l : {ui->program_caption, ui->repetition_caption, ui->air_caption})
+    for (QLabel *l : {ui->repetition_caption, ui->air_caption})
         look::setFontSize(l, 11, true);
-    look::setFontSize(ui->time_caption, 12);
-    look::setFontSize(ui->time_value, 14, true);
+    look::setFontSize(ui->time_caption, 11);
+    look::setFontSize(ui->time_value, 15, true);
     look::setFontSize(ui->repetition_value, 26, true);
     for (QPushButton *k : {ui->repetition_plus, ui->repetition_minus})
         look::setFontSize(k, 24, true);
     for (QPushButton *k : {ui->program_type_1, ui->program_type_2, ui->program_type_3, ui->air_press, ui->air_flow,
-                           ui->air_no, ui->return_home, ui->start_work}) {
-        look::setFontSize(k, 13, true);
-        look::fitKeyText(k, k == ui->start_work ? 15 : 12);
-    }
+                           ui->air_no, ui->return_home, ui->start_work})
+        look::setFontSize(k, 13, k != ui->air_press && k != ui->air_flow && k != ui->air_no);
+    look::fitKeysText({ui->program_type_1, ui->program_type_2, ui->program_type_3}, 15);
+    look::fitKeysText({ui->air_press, ui->air_flow, ui->air_no}, 12);
+    look::fitKeyText(ui->return_home, 13);
+    look::fitKeyText(ui->start_work, 15);
 }
 
 void QuickStartLiquid::changeEvent(QEvent *event)

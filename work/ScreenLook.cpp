@@ -45,13 +45,27 @@ void fitKeyText(QAbstractButton *key, int maxPt, int minPt)
 {
     QFont f = QApplication::font();
     f.setBold(key->font().bold());
-    const int room = key->width() - 12;
+    const int room = key->width() - 10;
     for (int pt = maxPt; pt >= minPt; --pt) {
         f.setPointSize(pt);
         if (QFontMetrics(f).horizontalAdvance(key->text()) <= room)
             break;
     }
     key->setFont(f);
+}
+
+void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt)
+{
+    int size = maxPt;
+    for (QAbstractButton *k : keys) {
+        fitKeyText(k, size, minPt);
+        size = k->font().pointSize();
+    }
+    for (QAbstractButton *k : keys) {
+        QFont f = k->font();
+        f.setPointSize(size);
+        k->setFont(f);
+    }
 }
 
 QString minutesSeconds(int seconds)

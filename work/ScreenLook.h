@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class QAbstractButton;
 class QLabel;
 class QWidget;
@@ -28,6 +30,8 @@ void setFontSize(QWidget *w, int points, bool bold = false);
 // Shrinks a key's font from maxPt down to minPt until its text fits on one
 // line inside the key.
 void fitKeyText(QAbstractButton *key, int maxPt, int minPt = 8);
+// The same for a row of keys, which then share the smallest size.
+void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt = 8);
 
 // "m:ss" for a duration in seconds (negative counts as 0).
 QString minutesSeconds(int seconds);

@@ -10,12 +10,11 @@
 #include "work/speedadvancedsettings.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 
 #include <algorithm>
 
 namespace {
-// Title characters beyond which a recipe name rolls.
-constexpr int kTitleRollChars = 40;
 // The board takes the portion count as one 7-bit byte.
 constexpr int kMostPortions = 127;
 } // namespace
@@ -202,7 +201,12 @@ void quickstart::retranslate()
     }
     ui->page_title->setText(title);
     look::setFontSize(ui->page_title, 13, true);
-    addRollingObject(ui->page_title, kTitleRollChars);
+    // A name too long for the bar rolls, read from its start.
+    const bool rolls = QFontMetrics(ui->page_title->font()).horizontalAdvance(title) > ui->page_title->width() - 24;
+    ui->page_title->setAlignment(rolls ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+    ui->page_title->setIndent(rolls ? 12 : -1);
+    if (rolls)
+        addRollingObject(ui->page_title, title.size() - 1);
 
     for (QLabel *l : {ui->portion_caption, ui->repetition_caption, ui->air_caption})
         look::setFontSize(l, 11, true);
@@ -214,10 +218,11 @@ void quickstart::retranslate()
         look::setFontSize(l, 26, true);
     for (QPushButton *k : {ui->portion_plus, ui->portion_minus, ui->repetition_plus, ui->repetition_minus})
         look::setFontSize(k, 24, true);
-    for (QPushButton *k : {ui->air_press, ui->air_flow, ui->air_no, ui->return_home, ui->adv_settings, ui->start_work}) {
-        look::setFontSize(k, 13, true);
-        look::fitKeyText(k, k == ui->start_work ? 15 : 12);
-    }
+    for (QPushButton *k : {ui->air_press, ui->air_flow, ui->air_no, ui->return_home, ui->adv_settings, ui->start_work})
+        look::setFontSize(k, 13, k != ui->air_press && k != ui->air_flow && k != ui->air_no);
+    look::fitKeysText({ui->air_press, ui->air_flow, ui->air_no}, 12);
+    look::fitKeysText({ui->return_home, ui->adv_settings}, 13);
+    look::fitKeyText(ui->start_work, 15);
 }
 
 void quickstart::changeEvent(QEvent *event)

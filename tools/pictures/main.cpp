@@ -550,28 +550,34 @@ void drawTileIcons()
     savePng("icon/wifi_ko.png", ko);
 }
 
-// The two choices of the cutting/whipping selection, each on its own tile.
+// The two choices of the cutting/whipping selection, each on its own tile,
+// both drawn along the diagonal from the lower left.
 void drawLiquidIcons()
 {
     savePng("icon/cut.png", tileIcon([](QPainter &p) {
-                // A knife, blade down to the right, above a cut line.
-                p.drawLine(QPointF(8, 14), QPointF(22, 28));
-                QPainterPath knife;
-                knife.moveTo(22, 28);
-                knife.lineTo(52, 58);
-                knife.quadTo(50, 40, 28, 22);
-                knife.closeSubpath();
-                p.drawPath(knife);
-                p.drawLine(QPointF(8, 58), QPointF(30, 58));
+                // A kitchen knife: handle, then the blade with a straight back
+                // and a curved edge up to the point.
+                p.translate(10, 54);
+                p.rotate(-45);
+                p.drawRoundedRect(QRectF(0, -4, 16, 9), 3, 3);
+                QPainterPath blade;
+                blade.moveTo(18, -5);
+                blade.lineTo(56, -5);
+                blade.quadTo(46, 8, 18, 8);
+                blade.closeSubpath();
+                p.drawPath(blade);
             }));
     savePng("icon/whip.png", tileIcon([](QPainter &p) {
-                // A whisk: handle and three wire loops.
-                p.drawLine(QPointF(10, 56), QPointF(26, 40));
+                // A whisk: handle, then wire loops of three widths meeting at
+                // the handle and at the far end.
+                p.translate(12, 52);
+                p.rotate(-45);
+                p.drawLine(QPointF(0, 0), QPointF(16, 0));
                 QPainterPath loops;
-                for (qreal w : {4.0, 10.0, 16.0}) {
-                    loops.moveTo(26, 40);
-                    loops.cubicTo(26 + w, 40 - 4 - w, 50 - w, 12 - w / 2, 56, 8);
-                    loops.cubicTo(58 - w / 2, 20 + w, 30 + w, 44 - w / 3, 26, 40);
+                for (qreal w : {5.0, 11.0, 17.0}) {
+                    loops.moveTo(16, 0);
+                    loops.cubicTo(26, -w, 48, -w, 52, 0);
+                    loops.cubicTo(48, w, 26, w, 16, 0);
                 }
                 p.drawPath(loops);
             }));
