@@ -119,6 +119,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // A work screen is a child window: it must not call back into a home
+    // screen that is being destroyed.
+    if (workPage) {
+        workPage->disconnect(this);
+        delete workPage;
+    }
     for (QLabel *l : {ui->settings_title, ui->clean_title, ui->p1_title, ui->p2_title, ui->p3_title,
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
@@ -203,14 +209,24 @@ void MainWindow::loadLanguage(const QString &language)
 
 // ---- entries ----------------------------------------------------------------------
 
-bool MainWindow::workScreenAllowed() const
+// The home screen leaves the front for a work screen on `program`, unless
+// one is up already (a remote start that opened one has cleared
+// canStartRemoteRecipe too). A program chosen here comes from no registered
+// beaker: one left selected by an earlier remote start must neither limit
+// its portions nor have its record changed by its run.
+bool MainWindow::leaveForWork(WorkSettings *program)
 {
-    // One work screen at a time: a remote start that opened one has cleared
-    // canStartRemoteRecipe too.
-    return !workPage && canStartRemoteRecipe;
+    if (workPage || !canStartRemoteRecipe)
+        return false;
+    main_windows_on = false;
+    errorSystem.displayErrorSignal();
+    canStartRemoteRecipe = false;
+    actualSelectedGlass->reset();
+    actual = program;
+    actual->Load();
+    return true;
 }
 
-// The home screen leaves the front to a work screen until it is destroyed.
 void MainWindow::openWorkScreen(QWidget *screen)
 {
     screen->setAttribute(Qt::WA_DeleteOnClose);
@@ -219,60 +235,28 @@ void MainWindow::openWorkScreen(QWidget *screen)
     screen->show();
 }
 
-namespace {
-// A program chosen here comes from no registered beaker: a beaker left
-// selected by an earlier remote start must neither limit its portions nor
-// have its record changed by its run.
-void prepareLocalProgram(WorkSettings *preset)
-{
-    actualSelectedGlass->reset();
-    actual = preset;
-    actual->Load();
-}
-} // namespace
-
 void MainWindow::p1_clicked()
 {
-    if (!workScreenAllowed())
-        return;
-    main_windows_on = false;
-    errorSystem.displayErrorSignal();
-    canStartRemoteRecipe = false;
-    prepareLocalProgram(frostizing_soft);
-    openWorkScreen(new quickstart(this, 80));
+    if (leaveForWork(frostizing_soft))
+        openWorkScreen(new quickstart(this, 80));
 }
 
 void MainWindow::p2_clicked()
 {
-    if (!workScreenAllowed())
-        return;
-    main_windows_on = false;
-    errorSystem.displayErrorSignal();
-    canStartRemoteRecipe = false;
-    prepareLocalProgram(frostizing_medium);
-    openWorkScreen(new quickstart(this, 80));
+    if (leaveForWork(frostizing_medium))
+        openWorkScreen(new quickstart(this, 80));
 }
 
 void MainWindow::p3_clicked()
 {
-    if (!workScreenAllowed())
-        return;
-    main_windows_on = false;
-    errorSystem.displayErrorSignal();
-    canStartRemoteRecipe = false;
-    prepareLocalProgram(frostizing_hard);
-    openWorkScreen(new quickstart(this, 80));
+    if (leaveForWork(frostizing_hard))
+        openWorkScreen(new quickstart(this, 80));
 }
 
 void MainWindow::whip_cut_clicked()
 {
-    if (!workScreenAllowed())
-        return;
-    main_windows_on = false;
-    errorSystem.displayErrorSignal();
-    canStartRemoteRecipe = false;
-    prepareLocalProgram(whipping_soft);
-    openWorkScreen(new SelectFunction(this));
+    if (leaveForWork(whipping_soft))
+        openWorkScreen(new SelectFunction(this));
 }
 
 void MainWindow::clean_clicked() {}

@@ -25,6 +25,7 @@ class LanguageList;
 class ManualHandling;
 class QTimer;
 class ScreenSaver;
+class WorkSettings;
 
 namespace Ui {
 class MainWindow;
@@ -96,8 +97,8 @@ private:
     void openStartPage();
     void hideReadinessScreens();
     void styleEntryTiles();
+    bool leaveForWork(WorkSettings *program);
     void openWorkScreen(QWidget *screen);
-    bool workScreenAllowed() const;
 
     Ui::MainWindow *ui;
     QTranslator m_translator;
