@@ -336,10 +336,6 @@ CONTACT SERVICE.</translation>
         <translation>CUTTING</translation>
     </message>
     <message>
-        <source>PROGRAM</source>
-        <translation>PROGRAM</translation>
-    </message>
-    <message>
         <source>SOFT</source>
         <translation>SOFT</translation>
     </message>

@@ -336,10 +336,6 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
         <translation>TAGLIO</translation>
     </message>
     <message>
-        <source>PROGRAM</source>
-        <translation>PROGRAMMA</translation>
-    </message>
-    <message>
         <source>SOFT</source>
         <translation>MORBIDO</translation>
     </message>

@@ -240,6 +240,35 @@ private slots:
         verifyNothingQueued();
     }
 
+    // A program holding a value the board must not get (a speed past the
+    // tables, a byte of 0x80 or more) is refused whole: nothing is queued.
+    void programTheBoardMustNotGetIsRefused_data()
+    {
+        QTest::addColumn<int>("immersion");
+        QTest::newRow("speed past the table") << 9;
+        QTest::newRow("not a 7-bit byte") << 200;
+    }
+    void programTheBoardMustNotGetIsRefused()
+    {
+        QFETCH(int, immersion);
+        WorkSettings recipe = *frostizing_medium;
+        recipe.filename = "10007";
+        recipe.setRecipeType(1);
+        recipe.setMillingSteps(4, uint8_t(immersion), 1);
+        actual = &recipe;
+        QPointer<quickstart> q = new quickstart(nullptr, 80);
+        q->setAttribute(Qt::WA_DeleteOnClose);
+        q->show();
+        press(q, "portion_plus");
+        press(q, "start_work");
+        QCOMPARE(shownErrors(), QStringList{"The program holds values the machine cannot take."});
+        QVERIFY(!q->waitDialog());
+        verifyNothingQueued();
+        q->close();
+        QTRY_VERIFY(q.isNull());
+        actual = frostizing_soft;
+    }
+
     // The filter warning comes once per screen, and only for programs with
     // an emulsion mode; the next attempt goes on to the other checks.
     void filterWarningOncePerScreen()
