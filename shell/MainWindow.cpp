@@ -13,6 +13,7 @@
 #include "shell/StartUp.h"
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
+#include "data/GlassElement.h"
 #include "data/Tables.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
@@ -29,6 +30,8 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
+#include "work/SelectFunction.h"
+#include "work/quickstart.h"
 
 #include <QDir>
 #include <QEvent>
@@ -37,8 +40,8 @@
 
 namespace {
 
-// Tile look of the entries whose screens come with later work: visibly not
-// a key, so no touch seems to be lost.
+// Tile look of the entry whose screen comes with later work: visibly not a
+// key, so no touch seems to be lost.
 const char kDisabledTile[] = "background-color: rgb(214, 221, 229); border-radius: 8px;";
 const char kDisabledText[] = "background: transparent; color: rgb(128, 138, 150);";
 
@@ -116,6 +119,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // A work screen is a child window: it must not call back into a home
+    // screen that is being destroyed.
+    if (workPage) {
+        workPage->disconnect(this);
+        delete workPage;
+    }
     for (QLabel *l : {ui->settings_title, ui->clean_title, ui->p1_title, ui->p2_title, ui->p3_title,
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
@@ -150,18 +159,11 @@ void MainWindow::connectButtons()
 
 void MainWindow::styleEntryTiles()
 {
-    // The start screens and cleaning arrive with later work: their tiles
-    // stay visible (the speeds are useful) but disabled.
-    for (ClickableLabel *tile : {ui->p1_button, ui->p2_button, ui->p3_button, ui->whip_cut_button, ui->clean_button}) {
-        tile->setStyleSheet(kDisabledTile);
-        tile->setEnabled(false);
-    }
-    for (ClickableLabel *text : {ui->p1_title, ui->p2_title, ui->p3_title, ui->p1_label, ui->p2_label, ui->p3_label,
-                                 ui->whip_title, ui->cut_title, ui->clean_title}) {
-        text->setStyleSheet(kDisabledText);
-        text->setEnabled(false);
-    }
-    ui->whip_cut_icon->setEnabled(false);
+    // Cleaning arrives with later work: its tile stays visible but disabled.
+    ui->clean_button->setStyleSheet(kDisabledTile);
+    ui->clean_button->setEnabled(false);
+    ui->clean_title->setStyleSheet(kDisabledText);
+    ui->clean_title->setEnabled(false);
     ui->clean_icon->setEnabled(false);
 }
 
@@ -207,16 +209,55 @@ void MainWindow::loadLanguage(const QString &language)
 
 // ---- entries ----------------------------------------------------------------------
 
-void MainWindow::p1_clicked()
+// The home screen leaves the front for a work screen on `program`, unless
+// one is up already (a remote start that opened one has cleared
+// canStartRemoteRecipe too). A program chosen here comes from no registered
+// beaker: one left selected by an earlier remote start must neither limit
+// its portions nor have its record changed by its run.
+bool MainWindow::leaveForWork(WorkSettings *program)
 {
-    // The program start screens come with the work-runs screens.
+    if (workPage || !canStartRemoteRecipe)
+        return false;
+    main_windows_on = false;
+    errorSystem.displayErrorSignal();
+    canStartRemoteRecipe = false;
+    actualSelectedGlass->reset();
+    actual = program;
+    actual->Load();
+    return true;
 }
 
-void MainWindow::p2_clicked() {}
+void MainWindow::openWorkScreen(QWidget *screen)
+{
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    connect(screen, &QObject::destroyed, this, &MainWindow::deleteSubWindows);
+    workPage = screen;
+    screen->show();
+}
 
-void MainWindow::p3_clicked() {}
+void MainWindow::p1_clicked()
+{
+    if (leaveForWork(frostizing_soft))
+        openWorkScreen(new quickstart(this, 80));
+}
 
-void MainWindow::whip_cut_clicked() {}
+void MainWindow::p2_clicked()
+{
+    if (leaveForWork(frostizing_medium))
+        openWorkScreen(new quickstart(this, 80));
+}
+
+void MainWindow::p3_clicked()
+{
+    if (leaveForWork(frostizing_hard))
+        openWorkScreen(new quickstart(this, 80));
+}
+
+void MainWindow::whip_cut_clicked()
+{
+    if (leaveForWork(whipping_soft))
+        openWorkScreen(new SelectFunction(this));
+}
 
 void MainWindow::clean_clicked() {}
 

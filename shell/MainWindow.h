@@ -25,6 +25,7 @@ class LanguageList;
 class ManualHandling;
 class QTimer;
 class ScreenSaver;
+class WorkSettings;
 
 namespace Ui {
 class MainWindow;
@@ -55,8 +56,9 @@ public:
     SettingsForm *settingsMenu() const { return settingsPage; }
     QTimer *pollTimer() const { return workingTimer; }
     bool homeInFront() const { return main_windows_on; }
-    // The entry tiles of screens still to come are shown disabled.
-    bool workEntriesEnabled() const { return false; }
+    // The work screen opened from a tile (a start screen or the
+    // cutting/whipping selection), while it is up.
+    QWidget *workScreen() const { return workPage; }
 
 public slots:
     void p1_clicked();
@@ -95,6 +97,8 @@ private:
     void openStartPage();
     void hideReadinessScreens();
     void styleEntryTiles();
+    bool leaveForWork(WorkSettings *program);
+    void openWorkScreen(QWidget *screen);
 
     Ui::MainWindow *ui;
     QTranslator m_translator;
@@ -127,4 +131,5 @@ private:
     QPointer<mainline> mainsPage;
     QPointer<SettingsForm> settingsPage;
     QPointer<WaitResponseCmd> firmwareProgress;
+    QPointer<QWidget> workPage;
 };

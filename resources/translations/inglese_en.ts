@@ -330,10 +330,84 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>QuickStartLiquid</name>
+    <message>
+        <source>CUTTING</source>
+        <translation>CUTTING</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>SOFT</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIUM</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>HARD</translation>
+    </message>
+    <message>
+        <source>REPETITIONS</source>
+        <translation>REPETITIONS</translation>
+    </message>
+    <message>
+        <source>AIR</source>
+        <translation>AIR</translation>
+    </message>
+    <message>
+        <source>PRESSURE</source>
+        <translation>PRESSURE</translation>
+    </message>
+    <message>
+        <source>FLOW</source>
+        <translation>FLOW</translation>
+    </message>
+    <message>
+        <source>NO AIR</source>
+        <translation>NO AIR</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>TIME</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>START</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>WHIPPING</translation>
+    </message>
+</context>
+<context>
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
         <translation>REMEMBER TO CLEAN THE MACHINE AT THE END OF THE DAY</translation>
+    </message>
+</context>
+<context>
+    <name>SelectFunction</name>
+    <message>
+        <source>CUTTING / WHIPPING</source>
+        <translation>CUTTING / WHIPPING</translation>
+    </message>
+    <message>
+        <source>CUTTING</source>
+        <translation>CUTTING</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>WHIPPING</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
     </message>
 </context>
 <context>
@@ -370,6 +444,57 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>WorkStartScreen</name>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation>Change the air intake filter</translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation>Comunicarion error.
+Perform machine restart.</translation>
+    </message>
+    <message>
+        <source>Select a number of portions greater than zero.</source>
+        <translation>Select a number of portions greater than zero.</translation>
+    </message>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Insert gasket seal before start working.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Insert glass before start working.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Retry close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>La combinazione di impostazioni potrebbe provocare dei danni.
+Vuoi continuare?</source>
+        <translation>This combination of settings may damage the machine.
+Do you want to continue?</translation>
+    </message>
+    <message>
+        <source>The program holds values the machine cannot take.</source>
+        <translation>The program holds values the machine cannot take.</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Wait</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Error 1</translation>
+    </message>
+</context>
+<context>
     <name>mainline</name>
     <message>
         <source>MAIN LINE SETTINGS</source>
@@ -390,6 +515,108 @@ CONTACT SERVICE.</translation>
     <message>
         <source>Sending the supply frequency to the machine...</source>
         <translation>Sending the supply frequency to the machine...</translation>
+    </message>
+</context>
+<context>
+    <name>quickstart</name>
+    <message>
+        <source>FROSTIZING</source>
+        <translation>FROSTIZING</translation>
+    </message>
+    <message>
+        <source>PORTIONS</source>
+        <translation>PORTIONS</translation>
+    </message>
+    <message>
+        <source>REPETITIONS</source>
+        <translation>REPETITIONS</translation>
+    </message>
+    <message>
+        <source>AIR</source>
+        <translation>AIR</translation>
+    </message>
+    <message>
+        <source>PRESSURE</source>
+        <translation>PRESSURE</translation>
+    </message>
+    <message>
+        <source>FLOW</source>
+        <translation>FLOW</translation>
+    </message>
+    <message>
+        <source>NO AIR</source>
+        <translation>NO AIR</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>TIME</translation>
+    </message>
+    <message>
+        <source>PORTION</source>
+        <translation>PORTION</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>ADVANCED</source>
+        <translation>ADVANCED</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>START</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>SOFT</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIUM</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>HARD</translation>
+    </message>
+</context>
+<context>
+    <name>speedadvancedsettings</name>
+    <message>
+        <source>ADVANCED SETTINGS</source>
+        <translation>ADVANCED SETTINGS</translation>
+    </message>
+    <message>
+        <source>SPEED</source>
+        <translation>SPEED</translation>
+    </message>
+    <message>
+        <source>PORTION WEIGHT</source>
+        <translation>PORTION WEIGHT</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>SAVE</source>
+        <translation>SAVE</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>START</translation>
+    </message>
+    <message>
+        <source>MOMORIZE</source>
+        <translation>MOMORIZE</translation>
+    </message>
+    <message>
+        <source>Speed %1 of %2</source>
+        <translation>Speed %1 of %2</translation>
+    </message>
+    <message>
+        <source>Portions: %1</source>
+        <translation>Portions: %1</translation>
     </message>
 </context>
 </TS>

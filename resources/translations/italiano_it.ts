@@ -330,10 +330,84 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>QuickStartLiquid</name>
+    <message>
+        <source>CUTTING</source>
+        <translation>TAGLIO</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>MORBIDO</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIO</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>DURO</translation>
+    </message>
+    <message>
+        <source>REPETITIONS</source>
+        <translation>RIPETIZIONI</translation>
+    </message>
+    <message>
+        <source>AIR</source>
+        <translation>ARIA</translation>
+    </message>
+    <message>
+        <source>PRESSURE</source>
+        <translation>PRESSIONE</translation>
+    </message>
+    <message>
+        <source>FLOW</source>
+        <translation>FLUSSO</translation>
+    </message>
+    <message>
+        <source>NO AIR</source>
+        <translation>NO ARIA</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>TEMPO</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>AVVIO</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>MONTATURA</translation>
+    </message>
+</context>
+<context>
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
         <translation>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</translation>
+    </message>
+</context>
+<context>
+    <name>SelectFunction</name>
+    <message>
+        <source>CUTTING / WHIPPING</source>
+        <translation>TAGLIO / MONTATURA</translation>
+    </message>
+    <message>
+        <source>CUTTING</source>
+        <translation>TAGLIO</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>MONTATURA</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
     </message>
 </context>
 <context>
@@ -370,6 +444,57 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>WorkStartScreen</name>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation>Cambiare filtro aspirazione aria</translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation>Errore di comunicazione.
+Riavviare la macchina.</translation>
+    </message>
+    <message>
+        <source>Select a number of portions greater than zero.</source>
+        <translation>Selezionare un numero di porzioni maggiore di zero.</translation>
+    </message>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Inserire la guarnizione prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Inserire il bicchiere prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Richiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>La combinazione di impostazioni potrebbe provocare dei danni.
+Vuoi continuare?</source>
+        <translation>La combinazione di impostazioni potrebbe provocare dei danni.
+Vuoi continuare?</translation>
+    </message>
+    <message>
+        <source>The program holds values the machine cannot take.</source>
+        <translation>Il programma contiene valori che la macchina non può accettare.</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Attendere</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Errore 1</translation>
+    </message>
+</context>
+<context>
     <name>mainline</name>
     <message>
         <source>MAIN LINE SETTINGS</source>
@@ -390,6 +515,108 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>Sending the supply frequency to the machine...</source>
         <translation>Invio della frequenza di rete alla macchina...</translation>
+    </message>
+</context>
+<context>
+    <name>quickstart</name>
+    <message>
+        <source>FROSTIZING</source>
+        <translation>FRESATURA</translation>
+    </message>
+    <message>
+        <source>PORTIONS</source>
+        <translation>PORZIONI</translation>
+    </message>
+    <message>
+        <source>REPETITIONS</source>
+        <translation>RIPETIZIONI</translation>
+    </message>
+    <message>
+        <source>AIR</source>
+        <translation>ARIA</translation>
+    </message>
+    <message>
+        <source>PRESSURE</source>
+        <translation>PRESSIONE</translation>
+    </message>
+    <message>
+        <source>FLOW</source>
+        <translation>FLUSSO</translation>
+    </message>
+    <message>
+        <source>NO AIR</source>
+        <translation>NO ARIA</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>TEMPO</translation>
+    </message>
+    <message>
+        <source>PORTION</source>
+        <translation>PORZIONE</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>ADVANCED</source>
+        <translation>AVANZATE</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>AVVIO</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>MORBIDO</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIO</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>DURO</translation>
+    </message>
+</context>
+<context>
+    <name>speedadvancedsettings</name>
+    <message>
+        <source>ADVANCED SETTINGS</source>
+        <translation>IMPOSTAZIONI AVANZATE</translation>
+    </message>
+    <message>
+        <source>SPEED</source>
+        <translation>VELOCITÀ</translation>
+    </message>
+    <message>
+        <source>PORTION WEIGHT</source>
+        <translation>PESO PORZIONE</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>SAVE</source>
+        <translation>SALVA</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>AVVIO</translation>
+    </message>
+    <message>
+        <source>MOMORIZE</source>
+        <translation>MEMORIZZATO</translation>
+    </message>
+    <message>
+        <source>Speed %1 of %2</source>
+        <translation>Velocità %1 di %2</translation>
+    </message>
+    <message>
+        <source>Portions: %1</source>
+        <translation>Porzioni: %1</translation>
     </message>
 </context>
 </TS>

@@ -550,6 +550,39 @@ void drawTileIcons()
     savePng("icon/wifi_ko.png", ko);
 }
 
+// The two choices of the cutting/whipping selection, each on its own tile,
+// both drawn along the diagonal from the lower left.
+void drawLiquidIcons()
+{
+    savePng("icon/cut.png", tileIcon([](QPainter &p) {
+                // A kitchen knife: handle, then the blade with a straight back
+                // and a curved edge up to the point.
+                p.translate(10, 54);
+                p.rotate(-45);
+                p.drawRoundedRect(QRectF(0, -4, 16, 9), 3, 3);
+                QPainterPath blade;
+                blade.moveTo(18, -5);
+                blade.lineTo(56, -5);
+                blade.quadTo(46, 8, 18, 8);
+                blade.closeSubpath();
+                p.drawPath(blade);
+            }));
+    savePng("icon/whip.png", tileIcon([](QPainter &p) {
+                // A whisk: handle, then wire loops of three widths meeting at
+                // the handle and at the far end.
+                p.translate(12, 52);
+                p.rotate(-45);
+                p.drawLine(QPointF(0, 0), QPointF(16, 0));
+                QPainterPath loops;
+                for (qreal w : {5.0, 11.0, 17.0}) {
+                    loops.moveTo(16, 0);
+                    loops.cubicTo(26, -w, 48, -w, 52, 0);
+                    loops.cubicTo(48, w, 26, w, 16, 0);
+                }
+                p.drawPath(loops);
+            }));
+}
+
 // The logo of the screen saver in the demo root (not a resource: the machine
 // keeps its own in /home/root/logo.png).
 void drawLogo()
@@ -633,6 +666,7 @@ int main(int argc, char *argv[])
     drawMachinePictures();
     drawBladeSteps();
     drawTileIcons();
+    drawLiquidIcons();
     drawLogo();
     return failures == 0 ? 0 : 1;
 }

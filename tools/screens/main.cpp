@@ -21,6 +21,8 @@
 #include "shell/ShellResources.h"
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
+#include "data/GlassElement.h"
+#include "data/WorkSettings.h"
 #include "data/Presets.h"
 #include "data/UserSettings.h"
 #include "errors/AnomalyWorking.h"
@@ -32,10 +34,15 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
+#include "work/QuickStartLiquid.h"
+#include "work/SelectFunction.h"
+#include "work/quickstart.h"
+#include "work/speedadvancedsettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
@@ -88,6 +95,100 @@ template <typename T> void render(T *w, const QString &name, const std::function
     save(w, name);
     w->close();
     delete w;
+}
+
+// The work screens in their states: the start screens empty and full, each
+// program type, the advanced page, the selection, and what a start shows.
+void renderWorkScreens(MainWindow &home)
+{
+    const auto key = [](QWidget *w, const char *name) { return w->findChild<QPushButton *>(name); };
+    for (int full = 0; full < 2; ++full) {
+        actual = frostizing_soft;
+        actual->Load();
+        render<quickstart>(new quickstart(&home, 80), full ? "frostizing-start-full" : "frostizing-start-empty",
+                           [&](quickstart *q) {
+                               for (int i = 0; full && i < q->maxPortions(); ++i)
+                                   key(q, "portion_plus")->click();
+                           });
+    }
+    actual = frostizing_hard;
+    actual->Load();
+    render<quickstart>(new quickstart(&home, 80), "frostizing-start-hard-flow", [&](quickstart *q) {
+        key(q, "portion_plus")->click();
+        key(q, "portion_plus")->click();
+        key(q, "repetition_plus")->click();
+        key(q, "air_flow")->click();
+    });
+    // A recipe handed over with a long name, from a registered beaker.
+    WorkSettings recipe = *frostizing_medium;
+    recipe.filename = "10042";
+    recipe.setRecipeType(1);
+    recipe.displayName = "Sorbetto al limone con menta e zenzero della casa";
+    actualSelectedGlass->setGlassCode(QString("ABC.00042"));
+    actualSelectedGlass->setGlassType(QString("1"));
+    actualSelectedGlass->initResidualContent();
+    actual = &recipe;
+    render<quickstart>(new quickstart(&home, 80), "frostizing-start-recipe-beaker", [&](quickstart *q) {
+        key(q, "portion_plus")->click();
+        key(q, "portion_plus")->click();
+        key(q, "portion_plus")->click();
+    });
+    actualSelectedGlass->reset();
+
+    actual = frostizing_soft;
+    actual->Load();
+    settings.setAffSpeed(1, 1);
+    frostizing_soft->setPortion(4);
+    render(new speedadvancedsettings(&home, 80, false, frostizing_soft->getMillingSteps(0).ImmersionSpeed),
+           "frostizing-advanced");
+    render<speedadvancedsettings>(new speedadvancedsettings(&home, 80, false, 2), "frostizing-advanced-saved",
+                                  [&](speedadvancedsettings *a) {
+                                      a->on_weight_plus_clicked();
+                                      a->on_weight_plus_clicked();
+                                      key(a, "save")->click();
+                                  });
+    settings.setAffSpeed(1, 0);
+    QFile::remove(frostizing_soft->mainFilePath()); // the next language starts from the preset again
+    frostizing_soft->Load();
+
+    render(new SelectFunction(&home), "cutting-whipping-selection");
+    const char *types[] = {"soft", "medium", "hard"};
+    for (int function = 2; function <= 3; ++function) {
+        for (int type = 0; type < 3; ++type) {
+            actual = function == 2 ? cutting_soft : whipping_soft;
+            const QString name = QString("%1-start-%2").arg(function == 2 ? "cutting" : "whipping", types[type]);
+            render<QuickStartLiquid>(new QuickStartLiquid(&home), name, [&](QuickStartLiquid *l) {
+                l->setFunction(function, false, true);
+                l->setProgramType(type);
+            });
+        }
+    }
+
+    // What a start shows on top of the start screen.
+    actual = frostizing_soft;
+    render<WaitResponseCmd>(new WaitResponseCmd(&home, false), "start-wait", [](WaitResponseCmd *w) {
+        w->setDisplayText(QCoreApplication::translate("WorkStartScreen", "Wait"));
+    });
+    render<DialogMessage>(new DialogMessage(nullptr, false), "start-damage-question", [](DialogMessage *d) {
+        d->setDisplayMessage(QCoreApplication::translate(
+            "WorkStartScreen", "La combinazione di impostazioni potrebbe provocare dei danni.\nVuoi continuare?"));
+    });
+    const struct
+    {
+        const char *name;
+        const char *text;
+        const char *picture;
+    } checks[] = {
+        {"start-no-portions", "Select a number of portions greater than zero.", ""},
+        {"start-gasket", "Insert gasket seal before start working.", ":/image/oring presence.gif"},
+        {"start-glass", "Insert glass before start working.", ":/image/glass presence.gif"},
+        {"start-lid-not-locked", "Retry close the machine before start working.", ":/image/new state.gif"},
+        {"start-error-1", "Error 1", ""},
+    };
+    for (const auto &c : checks)
+        render<ErrorMessage>(new ErrorMessage(nullptr, c.picture), c.name, [&c](ErrorMessage *m) {
+            m->setDisplayMessage(QCoreApplication::translate("WorkStartScreen", c.text));
+        });
 }
 
 void renderAll(MainWindow &home)
@@ -168,6 +269,7 @@ void renderAll(MainWindow &home)
     render(new LanguageList(&home, true), "language-list-first-start");
     render(new mainline(&home), "supply-frequency");
     render(new DisplayKeyboard(&home), "keyboard");
+    renderWorkScreens(home);
 }
 
 } // namespace
@@ -189,6 +291,7 @@ int main(int argc, char *argv[])
 
     // A machine in use: its data, the translations and a logo.
     QDir().mkpath(root.path() + "/home/root/languages");
+    QDir().mkpath(root.path() + "/home/root/recipes");
     for (const QString &f : QDir(languages).entryList(QDir::Files))
         QFile::copy(languages + "/" + f, root.path() + "/home/root/languages/" + f);
     QFile::copy(QString(FROSTPANEL_SOURCE_DIR) + "/resources/pictures/demo/logo.png",

@@ -1,0 +1,80 @@
+#pragma once
+// What the work-screen tests share: the simulated board on a real pty with
+// the link thread talking to it, the board frames it received, and finding
+// the dialogs the screens open.
+
+#include "../app/support_app.h"
+
+#include "BoardSimProcess.h"
+#include "app/DialogMessage.h"
+#include "app/ErrorMessage.h"
+#include "app/WaitResponseCmd.h"
+#include "data/SequenceMsg.h"
+#include "link/ProtocolConversion.h"
+
+#include <QMovie>
+
+// Texts of the error dialogs on screen.
+inline QStringList shownErrors()
+{
+    QStringList out;
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        out << e->displayMessage();
+    return out;
+}
+
+// The picture of the one error dialog on screen ("" without one).
+inline QString shownErrorPicture()
+{
+    ErrorMessage *e = shownWindow<ErrorMessage>();
+    QLabel *picture = e ? e->findChild<QLabel *>("picture") : nullptr;
+    return picture && picture->movie() ? picture->movie()->fileName() : QString();
+}
+
+inline void closeErrors()
+{
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        e->close();
+}
+
+// The frames of a work sequence as a list.
+inline std::vector<ByteVector> sequenceOf(const WorkSettings &program)
+{
+    std::queue<ByteVector> q = BuildSequenceMsg(program);
+    std::vector<ByteVector> out;
+    for (; !q.empty(); q.pop())
+        out.push_back(q.front());
+    return out;
+}
+
+// The command frames the board received (its "rx" traffic lines), without
+// the status and telemetry requests the link sends on its own.
+inline std::vector<ByteVector> commandsReceived(BoardSimProcess &sim)
+{
+    std::vector<ByteVector> out;
+    for (const QString &line : sim.takeTraffic()) {
+        if (!line.startsWith("rx "))
+            continue;
+        const QByteArray raw = QByteArray::fromHex(line.mid(3).toLatin1());
+        const ByteVector frame(raw.begin(), raw.end());
+        if (frame.size() > 1 && frame[1] < BoardCmd::Status)
+            out.push_back(frame);
+    }
+    return out;
+}
+
+// How often the board received frames of this code.
+inline int boardCount(BoardSimProcess &sim, int code)
+{
+    return sim.value(QString("count %1").arg(code)).toInt();
+}
+
+// The machine flags the start checks read, as the link last saw them.
+inline QString machineFlags()
+{
+    return QString("gasket=%1 lid=%2 glass=%3 closeok=%4")
+        .arg(int(oringPresence.load()))
+        .arg(int(machineOpen.load()))
+        .arg(int(glassPresence.load()))
+        .arg(int(machineCloseOk.load()));
+}
