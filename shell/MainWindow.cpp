@@ -30,6 +30,7 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
+#include "work/RemoteStart.h"
 #include "work/SelectFunction.h"
 #include "work/quickstart.h"
 
@@ -304,20 +305,31 @@ void MainWindow::filterWinClose()
 
 void MainWindow::startRemoteRecipe()
 {
-    if (!canStartRemoteRecipe || !startFromTcp)
+    if (!canStartRemoteRecipe || !startFromTcp || workPage)
         return;
     PendingRemoteStart start = takePendingRemoteStart();
-    if (!start.program)
-        return;
-    if (screenSaver->isVisible()) {
-        lastUserEventOccurred = uint64_t(platform::nowSeconds()) + uint64_t(settings.getScreenSaverTime());
-        screenSaver->hide();
+    if (start.program) {
+        if (screenSaver->isVisible()) {
+            lastUserEventOccurred = uint64_t(platform::nowSeconds()) + uint64_t(settings.getScreenSaverTime());
+            screenSaver->hide();
+        }
+        const uint8_t type = start.recipeType;
+        if (type >= 1 && type <= 3) {
+            platform::debugLine("MainWindow -> avvio remoto ricetta " + start.recipeName + " tipo " +
+                                std::to_string(int(type)));
+            main_windows_on = false;
+            errorSystem.displayErrorSignal();
+            canStartRemoteRecipe = false;
+            // The handed-over program becomes `actual` before its screen reads it.
+            adoptRemoteStart(std::move(start));
+            if (QWidget *screen = openRemoteStartScreen(type, this)) {
+                connect(screen, &QObject::destroyed, this, &MainWindow::deleteSubWindows);
+                workPage = screen;
+            } else {
+                deleteSubWindows();
+            }
+        }
     }
-    // The start screens a remote start opens come with the work-runs
-    // screens; until then the hand-over is taken over and logged.
-    platform::debugLine("MainWindow -> avvio remoto ricetta " + start.recipeName + " tipo " +
-                        std::to_string(int(start.recipeType)) + ": schermata di avvio non disponibile");
-    adoptRemoteStart(std::move(start));
     tcpRecipeType = 0;
     tcpRecipeName = std::string();
 }

@@ -328,6 +328,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(machineLife.getMachine() == machineTime + 500 && copies() == 1, 3000);
 
         QVERIFY(board("silent on"));
+        // Once a poll went unanswered no late reply can reset the count below.
+        QTRY_VERIFY_WITH_TIMEOUT(serialComunicationError >= 1, 3000);
         serialComunicationError = 6; // six exchanges in a row without an answer
         QTRY_VERIFY_WITH_TIMEOUT(shownErrors().contains("Comunicarion error.\nPerform machine restart.") &&
                                      copies() == 1, 3000);
@@ -389,24 +391,57 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(home->screenSaverPage()->isVisible(), 2000);
     }
 
-    void remoteStartIsTakenOverByThePoll()
+    // A remote start is taken over by the poll on this thread and opens the
+    // start screen of its type; never over a work screen already up.
+    void remoteStartOpensItsStartScreen_data()
     {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("screen");
+        QTest::newRow("frostizing") << 1 << "quickstart";
+        QTest::newRow("cutting") << 2 << "QuickStartLiquid";
+        QTest::newRow("whipping") << 3 << "QuickStartLiquid";
+    }
+    void remoteStartOpensItsStartScreen()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, screen);
         openHome();
         WorkSettings *const before = actual;
-        PendingRemoteStart start;
-        start.program = std::make_unique<WorkSettings>();
-        start.beaker = std::make_unique<GlassElement>();
-        QVERIFY(start.beaker->setGlassCode("AB.000007"));
-        start.recipeName = "10007";
-        start.recipeType = 1;
-        const WorkSettings *program = start.program.get();
-        offerRemoteStart(std::move(start));
-        // The program becomes the current one on this thread, with its beaker.
+        auto offer = [](int recipeType) {
+            PendingRemoteStart start;
+            start.program = std::make_unique<WorkSettings>();
+            start.program->setRecipeType(uint8_t(recipeType));
+            start.beaker = std::make_unique<GlassElement>();
+            start.beaker->setGlassCode("AB.000007");
+            start.recipeName = "10007";
+            start.recipeType = uint8_t(recipeType);
+            const WorkSettings *program = start.program.get();
+            offerRemoteStart(std::move(start));
+            return program;
+        };
+        const WorkSettings *program = offer(type);
         QTRY_VERIFY(!startFromTcp);
         QVERIFY(actual == program && currentRemoteProgram.get() == program);
         QCOMPARE(actualSelectedGlass->getGlassCode(), QString("AB.000007"));
         QVERIFY(tcpRecipeName.empty() && tcpRecipeType == 0);
+        QPointer<QWidget> opened = home->workScreen();
+        QVERIFY(opened && opened->isVisible());
+        QCOMPARE(QString(opened->metaObject()->className()), screen);
+        QVERIFY(!canStartRemoteRecipe && !home->homeInFront());
+
+        // Over an open work screen a start is not taken up.
+        canStartRemoteRecipe = true;
+        offer(1);
+        waitTicks(2);
+        QVERIFY(startFromTcp && home->workScreen() == opened);
+        takePendingRemoteStart();
+        canStartRemoteRecipe = false;
+
+        opened->close();
+        QTRY_VERIFY(opened.isNull());
+        QVERIFY(canStartRemoteRecipe && home->homeInFront());
         actual = before;
+        actualSelectedGlass->reset();
         currentRemoteProgram.reset();
     }
 

@@ -313,6 +313,8 @@ private slots:
         QPointer<quickstart> q = openSoft();
         press(q, "portion_plus");
         QVERIFY(board("ignore 112")); // the status polls go unanswered from now on
+        // Once a poll went unanswered no late reply can reset the count below.
+        QTRY_VERIFY_WITH_TIMEOUT(serialComunicationError >= 1, 3000);
         serialComunicationError = 6;
         press(q, "start_work");
         QCOMPARE(shownErrors(), QStringList{"Comunicarion error.\nPerform machine restart."});
