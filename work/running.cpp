@@ -391,12 +391,8 @@ void running::progress()
     }
     const uint8_t step = actualStep;
     const bool milling = millingOn;
-    if (!stepSeen || step != previousStep || milling != prevMillingOn) {
+    if (!stepSeen || step != previousStep || milling != prevMillingOn)
         stepChanged(step, milling);
-        stepSeen = true;
-        previousStep = step;
-        prevMillingOn = milling;
-    }
 }
 
 void running::stepChanged(uint8_t step, bool milling)
@@ -443,6 +439,9 @@ void running::stepChanged(uint8_t step, bool milling)
             actualEmulsionStep = static_cast<uint8_t>(k + 1);
         }
     }
+    stepSeen = true;
+    previousStep = step;
+    prevMillingOn = milling;
     actualPortionWorked = static_cast<uint8_t>(portionsDone(program));
     if (emulsionMode)
         updateGlassLevel(program.getTotalEmulsionCicle(), emulsionCyclesDone(program, notMillingStep));
