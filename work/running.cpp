@@ -121,7 +121,12 @@ running::running(QWidget *parent)
     actualPortionWorked = 0;
     actualPression = pumpCode;
 
-    ui->service_info->setVisible(serviceEnable);
+    // The service panel takes the middle column: it tells the step, the
+    // direction and the portions itself.
+    servicePanel = serviceEnable;
+    ui->service_info->setVisible(servicePanel);
+    ui->service_info->setGeometry(ui->service_info->x(), ui->direction->y(), ui->service_info->width(),
+                                  ui->emulsion_step->geometry().bottom() - ui->direction->y());
     ui->direction->hide();
     buildSegments();
     goodStyleSet();
@@ -375,7 +380,7 @@ void running::firstStart()
         actualDir = Descending;
         ui->direction->setPixmap(QPixmap(QStringLiteral(":/icon/down_3D_120_green.png"))
                                      .scaled(ui->direction->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        ui->direction->show();
+        ui->direction->setVisible(!servicePanel);
     } else {
         ui->direction->hide();
     }
@@ -457,7 +462,7 @@ void running::stepChanged(uint8_t step, bool milling)
 
 void running::showStepPicture()
 {
-    if (actualDir == Standing) {
+    if (actualDir == Standing || servicePanel) {
         ui->direction->hide();
         return;
     }
@@ -481,7 +486,7 @@ void running::showSpeeds()
 void running::showStepTexts()
 {
     const WorkSettings &program = *actual;
-    if (!workingStarted && !endCommitted) {
+    if (servicePanel || (!workingStarted && !endCommitted)) {
         ui->step->clear();
         ui->emulsion_step->clear();
         return;

@@ -156,6 +156,7 @@ private:
     uint8_t pumpCode = 0;      // the pressure type whose pump runs, 0 none
     bool emulsionMode = false; // emulsion working mode 127
     int totalSeconds = 0;      // the program's estimated working time
+    bool servicePanel = false; // service mode: telemetry instead of the step picture
 
     bool stepSeen = false;        // a step has been shown since the start
     uint32_t stepStartedAt = 0;   // when the step shown began
