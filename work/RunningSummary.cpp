@@ -54,7 +54,8 @@ RunningSummary::RunningSummary(QWidget *parent, int emulsionSteps, bool workWith
     applyThemeColor(this);
 
     const WorkSettings &program = ranProgram;
-    const bool frostizing = program.getEmulsionWorkingMode() == 0;
+    // A rework runs the emulsion only: it is told in cycles, like the liquid programs.
+    const bool frostizing = program.getEmulsionWorkingMode() == 0 && !reworkSet;
     if (frostizing) {
         requested = program.getPortion();
         executed = portionsDone(program);

@@ -183,6 +183,14 @@ void running::workingStateCheck()
         endOfWork();
         return;
     }
+    // The board took a stop and never reported work: there is no run to
+    // follow (one too short for the status poll to see ends the same way).
+    if (!working && !workingStarted && !endCommitted && stopTaken) {
+        platform::debugLine("RUNNING : STOP accettato senza lavorazione in corso, chiudo");
+        timer->stop();
+        close();
+        return;
+    }
     if (working && !workingStarted)
         firstStart();
     if (working)
@@ -231,6 +239,7 @@ void running::abnormalEndChecks()
         // set, so that the summary and the work report tell the run was stopped.
         stopRunningFlag = -1;
         stopTry = kStopTries;
+        stopTaken = true;
     } else if (!emulsionMode && !reworkSet && !errorDisplayed) {
         if (hardContent)
             setErrorScreen(QT_TR_NOOP("Content Too Hard or Dirty Tree."));

@@ -164,6 +164,7 @@ private:
     QString shownPicture;
     int enabledSegments = 0;
     int segmentHeight = 0;
+    bool stopTaken = false;       // the board acknowledged a stop
     bool endCommitted = false;    // the end of work was committed once
     bool errorKeptLogged = false; // the screen is held for an error, said once
     bool programReloaded = false;

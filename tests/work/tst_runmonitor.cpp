@@ -105,6 +105,18 @@ private slots:
         QVERIFY(monitor.isNull());
     }
 
+    // A board that takes the start but never reports work (a run too short
+    // for the status poll): a stop it takes lets the operator out.
+    void stopWithoutWorkLeavesTheScreen()
+    {
+        QPointer<running> monitor = bench.openMonitor();
+        QTest::qWait(500);
+        key(monitor, "stop_work")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.sent(4), 1, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.isNull(), running::kExcludeCheckTicks * running::kCheckMs + 2000);
+        QVERIFY(!shownWindow<RunningSummary>());
+    }
+
     // The hidden stop area stops after five taps within a second.
     void hiddenStopAreaNeedsFiveQuickTaps()
     {

@@ -163,22 +163,27 @@ private slots:
         QTest::addColumn<bool>("userStop");
         QTest::addColumn<bool>("tooMuch");
         QTest::addColumn<bool>("goOnTooMuch");
+        QTest::addColumn<bool>("rework");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("requested");
         QTest::addColumn<int>("executed");
         using O = RunningSummary::Outcome;
-        QTest::newRow("all portions") << false << 2 << 8 << 0 << false << false << false << int(O::Good)
-                                      << "Job Completed." << 2;
-        QTest::newRow("stopped") << false << 2 << 5 << 0 << true << false << false << int(O::AbortedByUser)
-                                 << "Job Aborted From User." << 1;
-        QTest::newRow("too full") << false << 2 << 0 << 0 << false << true << false << int(O::TooMuchProduct)
-                                  << "To Much Product." << 0;
-        QTest::newRow("too full, went on") << false << 1 << 4 << 0 << false << true << true << int(O::Good)
-                                           << "Job Completed." << 1;
-        QTest::newRow("portions short") << false << 3 << 5 << 0 << false << false << false
-                                        << int(O::InsufficientPortion) << "Insufficient Portion." << 1;
-        QTest::newRow("cutting") << true << 0 << 0 << 4 << false << false << false << int(O::Good)
-                                 << "Job Completed." << 2;
+        QTest::newRow("all portions") << false << 2 << 8 << 0 << false << false << false << false << int(O::Good)
+                                      << "Job Completed." << 2 << 2;
+        QTest::newRow("stopped") << false << 2 << 5 << 0 << true << false << false << false
+                                 << int(O::AbortedByUser) << "Job Aborted From User." << 2 << 1;
+        QTest::newRow("too full") << false << 2 << 0 << 0 << false << true << false << false
+                                  << int(O::TooMuchProduct) << "To Much Product." << 2 << 0;
+        QTest::newRow("too full, went on") << false << 1 << 4 << 0 << false << true << true << false << int(O::Good)
+                                           << "Job Completed." << 1 << 1;
+        QTest::newRow("portions short") << false << 3 << 5 << 0 << false << false << false << false
+                                        << int(O::InsufficientPortion) << "Insufficient Portion." << 3 << 1;
+        QTest::newRow("cutting") << true << 0 << 0 << 4 << false << false << false << false << int(O::Good)
+                                 << "Job Completed." << 2 << 2;
+        // A frostizing rework runs no milling: its one emulsion cycle is what counts.
+        QTest::newRow("frostizing rework") << false << 2 << 0 << 2 << false << false << false << true
+                                           << int(O::Good) << "Job Completed." << 1 << 1;
     }
     void outcomes()
     {
@@ -189,6 +194,8 @@ private slots:
         QFETCH(bool, userStop);
         QFETCH(bool, tooMuch);
         QFETCH(bool, goOnTooMuch);
+        QFETCH(bool, rework);
+        QFETCH(int, requested);
         QFETCH(int, outcome);
         QFETCH(QString, text);
         QFETCH(int, executed);
@@ -212,6 +219,7 @@ private slots:
         QVERIFY(QFile::exists(beakerFile));
         const uint64_t portionsBefore = storedPortions();
 
+        reworkSet = rework;
         auto *summary = new RunningSummary(nullptr, emulsionSteps, goOnTooMuch);
         summary->setAttribute(Qt::WA_DeleteOnClose);
         summary->show();
@@ -221,11 +229,11 @@ private slots:
         QVERIFY2(outcomeStyle(summary).contains(QString("background-color: ") + colour),
                  qPrintable(outcomeStyle(summary)));
         QCOMPARE(summary->executedCycles(), executed);
-        QCOMPARE(summary->requestedCycles(), liquid ? 2 : portions);
+        QCOMPARE(summary->requestedCycles(), requested);
         QCOMPARE(summary->findChild<QLabel *>("title")->text().trimmed(), QString(liquid ? "CUTTING" : "FROSTIZING"));
         QCOMPARE(summary->findChild<QLabel *>("time_value")->text(), QString("2:05"));
         // Milled portions only, and stored.
-        QCOMPARE(storedPortions(), portionsBefore + uint64_t(liquid ? 0 : executed));
+        QCOMPARE(storedPortions(), portionsBefore + uint64_t(liquid || rework ? 0 : executed));
         QVERIFY(!actualSelectedGlass->isLoad());
         QVERIFY(!QFile::exists(beakerFile));
         QVERIFY(glassList->getAllDeleteGlass(0).contains("AB.000123"));
