@@ -148,6 +148,9 @@ void RunningSummary::on_rework_clicked()
 
 void RunningSummary::reworkAnswered()
 {
+    // Called from the wait panel's destruction: the guard is not cleared yet
+    // and must not be read.
+    waitDialog.clear();
     if (setMillingFlag == 1 && setEmulsionFlag == 1 && startRunningFlag == 1) {
         reworkStarted = true;
         timer->stop();

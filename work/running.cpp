@@ -183,8 +183,8 @@ void running::workingStateCheck()
         endOfWork();
         return;
     }
-    // The board took a stop and never reported work: there is no run to
-    // follow (one too short for the status poll to see ends the same way).
+    // The board took a stop before it ever reported work (or worked too
+    // briefly for the status poll to see): nothing is left to follow.
     if (!working && !workingStarted && !endCommitted && stopTaken) {
         platform::debugLine("RUNNING : STOP accettato senza lavorazione in corso, chiudo");
         timer->stop();
@@ -195,7 +195,7 @@ void running::workingStateCheck()
         firstStart();
     if (working)
         progress();
-    if (serviceEnable)
+    if (servicePanel)
         updateServicePanel();
 
     // The segment being worked blinks, half a second on, half off.
@@ -302,7 +302,7 @@ void running::endOfWork()
             disconnect(tooMuchDialog, nullptr, this, nullptr);
             tooMuchDialog->close();
         }
-        workingTimeUpdate();
+        retranslate();
     }
 
     // Held while an error is on screen; the next ticks look again.
@@ -570,7 +570,6 @@ void running::on_stop_work_clicked()
         waitStateVar(BoardCmd::Stop);
     }
     actual->userStop = true;
-    stopTime = now();
     --stopTry;
     platform::debugLine("RUNNING : STOP inviato, tentativi rimasti " + std::to_string(int(stopTry)));
     // A second press comes back only after a pause, so that one touch read
@@ -618,7 +617,6 @@ void running::setErrorScreen(const char *text)
         return;
     errorDisplayed = true;
     errorText = QString::fromLatin1(text);
-    errorTime = now();
     platform::debugLine(std::string("RUNNING : ") + text);
     errorStyleSet();
 }

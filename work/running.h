@@ -12,11 +12,12 @@
 // step the board reports, from the program in `actual`:
 // - actualFunc: the program's function, 1 frostizing, 2 cutting, 3 whipping;
 // - actualDir: 1 descending, 2 climbing, 0 standing (before the first step);
+//   milling descends, emulsion steps alternate from a descent;
 // - actualCutSpeed, actualImmSpeed: the speed indexes of the step in
-//   progress: milling step (milling steps counted) % (milling steps in use)
-//   while the board reports millingOn, otherwise emulsion step (emulsion steps
-//   counted - 1) % (enabled emulsion steps); a step past the enabled ones is
-//   the final climb, 5 and 8;
+//   progress: while the board reports millingOn, milling step
+//   (milling steps counted - 1) % (milling steps in use); afterwards emulsion
+//   step (emulsion steps counted - 1) % (enabled emulsion steps), or, with no
+//   emulsion step enabled, the final climb at 5 and 8;
 // - actualPortion: the portions asked for; actualPortionWorked: milling steps
 //   counted / milling steps in use (what the level animation shows);
 // - actualPression: the pressure type of the step in progress.
@@ -147,8 +148,6 @@ private:
     uint16_t enableStopButtonCicle = kStopRearmTicks;
     bool sensorFormOpen = false;
     uint8_t stopTry = kStopTries;
-    uint64_t stopTime = 0;
-    uint64_t errorTime = 0;
     int counterEscludeCheckError = kExcludeCheckTicks;
 
     // What the run uses, fixed when the screen opens.
