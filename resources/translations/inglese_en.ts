@@ -385,6 +385,53 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>RunningSummary</name>
+    <message>
+        <source>Request Cycle</source>
+        <translation>Request Cycle</translation>
+    </message>
+    <message>
+        <source>Execution Cycle</source>
+        <translation>Execution Cycle</translation>
+    </message>
+    <message>
+        <source>TOTAL TIME:</source>
+        <translation>TOTAL TIME:</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>REWORK</source>
+        <translation>REWORK</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Error 1</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Wait</translation>
+    </message>
+    <message>
+        <source>Job Aborted From User.</source>
+        <translation>Job Aborted From User.</translation>
+    </message>
+    <message>
+        <source>To Much Product.</source>
+        <translation>To Much Product.</translation>
+    </message>
+    <message>
+        <source>Insufficient Portion.</source>
+        <translation>Insufficient Portion.</translation>
+    </message>
+    <message>
+        <source>Job Completed.</source>
+        <translation>Job Completed.</translation>
+    </message>
+</context>
+<context>
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
@@ -578,6 +625,117 @@ Do you want to continue?</translation>
     <message>
         <source>HARD</source>
         <translation>HARD</translation>
+    </message>
+</context>
+<context>
+    <name>running</name>
+    <message>
+        <source>BLADE SPEED</source>
+        <translation>BLADE SPEED</translation>
+    </message>
+    <message>
+        <source>DESCENT SPEED</source>
+        <translation>DESCENT SPEED</translation>
+    </message>
+    <message>
+        <source>REMAINING TIME</source>
+        <translation>REMAINING TIME</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>Close the machine and push stop button to reset the machine.</source>
+        <translation>Close the machine and push stop button to reset the machine.</translation>
+    </message>
+    <message>
+        <source>Content Too Hard or Dirty Tree.</source>
+        <translation>Content Too Hard or Dirty Tree.</translation>
+    </message>
+    <message>
+        <source>Empty Glass or Contents Not Frozen Correctly.</source>
+        <translation>Empty Glass or Contents Not Frozen Correctly.</translation>
+    </message>
+    <message>
+        <source>Insufficient Portion.</source>
+        <translation>Insufficient Portion.</translation>
+    </message>
+    <message>
+        <source>TOO MUCH
+PRODUCT.
+
+WANT TO
+CONTINUE?</source>
+        <translation>TOO MUCH
+PRODUCT.
+
+WANT TO
+CONTINUE?</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NO</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>YES</translation>
+    </message>
+    <message>
+        <source>To Much Material.</source>
+        <translation>To Much Material.</translation>
+    </message>
+    <message>
+        <source>CYCLE %1 / %2</source>
+        <translation>CYCLE %1 / %2</translation>
+    </message>
+    <message>
+        <source>PORTION %1 / %2</source>
+        <translation>PORTION %1 / %2</translation>
+    </message>
+    <message>
+        <source>STEP %1</source>
+        <translation>STEP %1</translation>
+    </message>
+    <message>
+        <source>EMULSION %1</source>
+        <translation>EMULSION %1</translation>
+    </message>
+    <message>
+        <source>Work ended.</source>
+        <translation>Work ended.</translation>
+    </message>
+    <message>
+        <source>Working.</source>
+        <translation>Working.</translation>
+    </message>
+    <message>
+        <source>Waiting for the machine to start.</source>
+        <translation>Waiting for the machine to start.</translation>
+    </message>
+    <message>
+        <source>CUTTING</source>
+        <translation>CUTTING</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>WHIPPING</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>SOFT</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIUM</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>HARD</translation>
+    </message>
+    <message>
+        <source>FROSTIZING</source>
+        <translation>FROSTIZING</translation>
     </message>
 </context>
 <context>

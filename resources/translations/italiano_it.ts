@@ -385,6 +385,53 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>RunningSummary</name>
+    <message>
+        <source>Request Cycle</source>
+        <translation>Cicli richiesti</translation>
+    </message>
+    <message>
+        <source>Execution Cycle</source>
+        <translation>Cicli eseguiti</translation>
+    </message>
+    <message>
+        <source>TOTAL TIME:</source>
+        <translation>TEMPO TOTALE:</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>REWORK</source>
+        <translation>RILAVORA</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Errore 1</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Attendere</translation>
+    </message>
+    <message>
+        <source>Job Aborted From User.</source>
+        <translation>Lavoro interrotto dall&apos;utente.</translation>
+    </message>
+    <message>
+        <source>To Much Product.</source>
+        <translation>Troppo prodotto.</translation>
+    </message>
+    <message>
+        <source>Insufficient Portion.</source>
+        <translation>Porzioni insufficienti.</translation>
+    </message>
+    <message>
+        <source>Job Completed.</source>
+        <translation>Lavoro completato.</translation>
+    </message>
+</context>
+<context>
     <name>ScreenSaver</name>
     <message>
         <source>RICORDA DI PULIRE LA MACCHINA A FINE GIORNATA</source>
@@ -578,6 +625,117 @@ Vuoi continuare?</translation>
     <message>
         <source>HARD</source>
         <translation>DURO</translation>
+    </message>
+</context>
+<context>
+    <name>running</name>
+    <message>
+        <source>BLADE SPEED</source>
+        <translation>VELOCITÀ LAMA</translation>
+    </message>
+    <message>
+        <source>DESCENT SPEED</source>
+        <translation>VELOCITÀ DISCESA</translation>
+    </message>
+    <message>
+        <source>REMAINING TIME</source>
+        <translation>TEMPO RIMANENTE</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>Close the machine and push stop button to reset the machine.</source>
+        <translation>Chiudere la macchina e premere il pulsante di stop per ripristinarla.</translation>
+    </message>
+    <message>
+        <source>Content Too Hard or Dirty Tree.</source>
+        <translation>Contenuto troppo duro o albero sporco.</translation>
+    </message>
+    <message>
+        <source>Empty Glass or Contents Not Frozen Correctly.</source>
+        <translation>Bicchiere vuoto o contenuto non congelato correttamente.</translation>
+    </message>
+    <message>
+        <source>Insufficient Portion.</source>
+        <translation>Porzioni insufficienti.</translation>
+    </message>
+    <message>
+        <source>TOO MUCH
+PRODUCT.
+
+WANT TO
+CONTINUE?</source>
+        <translation>TROPPO
+PRODOTTO.
+
+VUOI
+CONTINUARE?</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NO</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>SÌ</translation>
+    </message>
+    <message>
+        <source>To Much Material.</source>
+        <translation>Troppo materiale.</translation>
+    </message>
+    <message>
+        <source>CYCLE %1 / %2</source>
+        <translation>CICLO %1 / %2</translation>
+    </message>
+    <message>
+        <source>PORTION %1 / %2</source>
+        <translation>PORZIONE %1 / %2</translation>
+    </message>
+    <message>
+        <source>STEP %1</source>
+        <translation>PASSO %1</translation>
+    </message>
+    <message>
+        <source>EMULSION %1</source>
+        <translation>EMULSIONE %1</translation>
+    </message>
+    <message>
+        <source>Work ended.</source>
+        <translation>Lavoro terminato.</translation>
+    </message>
+    <message>
+        <source>Working.</source>
+        <translation>Lavorazione in corso.</translation>
+    </message>
+    <message>
+        <source>Waiting for the machine to start.</source>
+        <translation>In attesa dell&apos;avvio della macchina.</translation>
+    </message>
+    <message>
+        <source>CUTTING</source>
+        <translation>TAGLIO</translation>
+    </message>
+    <message>
+        <source>WHIPPING</source>
+        <translation>MONTATURA</translation>
+    </message>
+    <message>
+        <source>SOFT</source>
+        <translation>MORBIDO</translation>
+    </message>
+    <message>
+        <source>MEDIUM</source>
+        <translation>MEDIO</translation>
+    </message>
+    <message>
+        <source>HARD</source>
+        <translation>DURO</translation>
+    </message>
+    <message>
+        <source>FROSTIZING</source>
+        <translation>FROSTIZZAZIONE</translation>
     </message>
 </context>
 <context>

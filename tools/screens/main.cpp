@@ -22,8 +22,8 @@
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
 #include "data/GlassElement.h"
-#include "data/WorkSettings.h"
 #include "data/Presets.h"
+#include "data/WorkSettings.h"
 #include "data/UserSettings.h"
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
@@ -38,6 +38,8 @@
 #include "work/SelectFunction.h"
 #include "work/quickstart.h"
 #include "work/speedadvancedsettings.h"
+#include "work/RunningSummary.h"
+#include "work/running.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,6 +193,100 @@ void renderWorkScreens(MainWindow &home)
         });
 }
 
+// The machine as the board reports it during a run.
+void boardState(bool isWorking, uint8_t step, bool milling)
+{
+    working = isWorking;
+    actualStep = step;
+    millingOn = milling;
+}
+
+// The run monitor on `program`, after `ticks` of its supervision with the
+// machine in the state `machine` sets; `shot` picks the window to save.
+void renderRunMonitor(WorkSettings *program, const QString &name, const std::function<void()> &machine, int ticks,
+                      const std::function<QWidget *(running *)> &shot = {})
+{
+    actual = program;
+    machine();
+    auto *monitor = new running();
+    monitor->checkTimer()->stop();
+    for (int i = 0; i < ticks; ++i)
+        monitor->workingStateCheck();
+    save(shot ? shot(monitor) : monitor, name);
+    delete monitor;
+    boardState(false, 0, false);
+    fullGlass = hardContent = false;
+    serviceEnable = false;
+}
+
+void renderRunScreens()
+{
+    // A frostizing preset of three portions and a cutting run of the liquid
+    // start screen (emulsion mode 127, two cycles).
+    static WorkSettings frostizing;
+    frostizing = *frostizing_soft;
+    frostizing.setPortion(3);
+    static WorkSettings cutting;
+    cutting = *cutting_soft;
+    cutting.setEmulsionWorkingMode(127);
+    cutting.setPortionDimension(2);
+    cutting.setEmulsionSteps(0, 7, 3, 0, 0, 0);
+    cutting.setEmulsionSteps(0, 7, 5, 0, 0, 1);
+    cutting.disableEmulsionSteps(2);
+    cutting.setExtraEmulsionStep(1);
+    WorkSettings *const previous = actual;
+    machineOpen = machineCloseOk = oringPresence = glassPresence = machineReady = true;
+    actualTemperature = 40;
+    actualAbsorption = 20;
+    actualTreePosition = 123;
+
+    renderRunMonitor(&frostizing, "run-waiting", [] { boardState(false, 0, false); }, 2);
+    renderRunMonitor(&frostizing, "run-milling", [] { boardState(true, 2, true); }, 6);
+    renderRunMonitor(&cutting, "run-emulsion", [] { boardState(true, 3, false); }, 6);
+    renderRunMonitor(&frostizing, "run-service", [] {
+        serviceEnable = true;
+        boardState(true, 3, true);
+    }, 6);
+    renderRunMonitor(&frostizing, "run-too-full", [] {
+        fullGlass = true;
+        boardState(true, 0, true);
+    }, running::kExcludeCheckTicks + 2, [](running *m) { return static_cast<QWidget *>(m->tooMuchQuestion()); });
+    renderRunMonitor(&frostizing, "run-error", [] {
+        hardContent = true;
+        boardState(true, 1, true);
+    }, running::kExcludeCheckTicks + 2);
+
+    // The summary's outcomes.
+    const struct
+    {
+        const char *name;
+        WorkSettings *program;
+        int emulsionSteps;
+        std::function<void(WorkSettings &)> run;
+    } summaries[] = {
+        {"summary-good", &frostizing, 0, [](WorkSettings &p) {
+             p.setPortion(1);
+             p.numOfStepMilling = 4;
+         }},
+        {"summary-good-cutting", &cutting, 4, [](WorkSettings &) {}},
+        {"summary-aborted", &frostizing, 0, [](WorkSettings &p) {
+             p.numOfStepMilling = 5;
+             p.userStop = true;
+         }},
+        {"summary-too-much", &cutting, 0, [](WorkSettings &p) { p.toMuchMaterial = true; }},
+        {"summary-insufficient", &frostizing, 0, [](WorkSettings &p) { p.numOfStepMilling = 6; }},
+    };
+    for (const auto &s : summaries) {
+        WorkSettings program = *s.program;
+        program.resetWorkingData();
+        program.endWork = program.startWork + 95;
+        s.run(program);
+        actual = &program;
+        render(new RunningSummary(nullptr, s.emulsionSteps, false), s.name);
+    }
+    actual = previous;
+}
+
 void renderAll(MainWindow &home)
 {
     // Home screen in its states.
@@ -270,6 +366,7 @@ void renderAll(MainWindow &home)
     render(new mainline(&home), "supply-frequency");
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
+    renderRunScreens();
 }
 
 } // namespace
