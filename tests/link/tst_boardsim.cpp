@@ -362,16 +362,22 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<double>("speed");
-        QTest::newRow("frostizing, 3 portions") << 0 << 40.0;
-        QTest::newRow("whipping") << 1 << 80.0;
+        QTest::addColumn<double>("pace");
+        QTest::newRow("frostizing, 3 portions") << 0 << 40.0 << 0.0;
+        QTest::newRow("whipping") << 1 << 80.0 << 0.0;
+        // A set pace holds whatever the speed: a step each 50 ms.
+        QTest::newRow("whipping at a pace") << 1 << 0.01 << 0.05;
     }
     void runLastsAboutTheEstimate()
     {
         QFETCH(int, kind);
         QFETCH(double, speed);
+        QFETCH(double, pace);
         const WorkSettings w = kind == 0 ? frostizing(3) : whipping();
-        const double estimateMs = 1000.0 * w.calculateTotalWorkingTime(w.getPortion()) / speed;
+        const double estimateMs = pace > 0 ? 1000.0 * pace * (1 + expectedSteps(w, false).size())
+                                           : 1000.0 * w.calculateTotalWorkingTime(w.getPortion()) / speed;
         SIM_OK(QString("speed %1").arg(speed));
+        SIM_OK(pace > 0 ? QString("pace %1").arg(pace) : QString("pace off"));
         QElapsedTimer t;
         t.start();
         QVERIFY(startRun(w, false));

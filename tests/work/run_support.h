@@ -75,7 +75,9 @@ public:
     bool reset()
     {
         closeWindows();
-        if (!board("reset all") || !board("speed 1"))
+        // One second a step: the monitor's 400 ms poll sees every step,
+        // and a one-portion run lasts five seconds.
+        if (!board("reset all") || !board("pace 1"))
             return false;
         platform::clearFixedNow();
         ErrorWindowFlag = reworkSet = usbMount = serviceEnable = false;

@@ -121,7 +121,7 @@ private slots:
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
         QVERIFY(!shownWindow<running>());
         QCOMPARE(bench.sent(117), 1);
-        QCOMPARE(summary->outcome(), RunningSummary::Outcome::Good);
+        QCOMPARE(int(summary->outcome()), int(RunningSummary::Outcome::Good));
         QCOMPARE(summary->requestedCycles(), 1);
         QCOMPARE(summary->executedCycles(), 1);
         QCOMPARE(storedPortions(), portionsBefore + 1);

@@ -336,6 +336,8 @@ std::vector<StepPlan> Board::workPlan() const
 
 int64_t Board::durationUs(const StepPlan &step) const
 {
+    if (pace > 0)
+        return static_cast<int64_t>(pace * 1e6);
     const double sp = speed > 0 ? speed : 1.0;
     return std::max<int64_t>(1000, static_cast<int64_t>(step.seconds * 1e6 / sp));
 }

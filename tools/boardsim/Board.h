@@ -72,6 +72,10 @@ public:
 
     // Run timing: step durations are divided by this factor.
     double speed = 1.0;
+    // When above 0, every step lasts this many seconds whatever the speed:
+    // tests follow each step at the program's 400 ms poll without waiting
+    // through a real program's long ones.
+    double pace = 0.0;
     // A work run stops milling after this many milling steps (an empty or
     // badly frozen beaker); -1 mills the whole program.
     int endEarly = -1;

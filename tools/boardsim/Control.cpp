@@ -94,7 +94,7 @@ std::string onOff(bool v)
 const char *const HelpText =
     "ok commands: set KEY VALUE; get KEY; state; refuse CODE [N|off] | refuse off; ignore CODE [N|off] | "
     "ignore off; corrupt N [CODE|loader] | corrupt off; tear N [CODE|loader] | tear off; "
-    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; endearly N|off; "
+    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; pace S|off; endearly N|off; "
     "count CODE|loader|bad|junk; "
     "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
@@ -133,6 +133,9 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
                       : b.runKind() == Board::RunKind::Cleaning ? "cleaning" : "none";
     char speedText[32];
     std::snprintf(speedText, sizeof speedText, "%g", b.speed);
+    char paceText[32] = "off";
+    if (b.pace > 0)
+        std::snprintf(paceText, sizeof paceText, "%g", b.pace);
     char secondsText[32];
     std::snprintf(secondsText, sizeof secondsText, "%.1f", b.runSeconds());
     const char *phase = "idle";
@@ -187,6 +190,7 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         {"program", onOff(b.programLoaded())},
         {"loader", onOff(b.loaderActive())},
         {"speed", speedText},
+        {"pace", paceText},
         {"silent", onOff(silent)},
         {"wiretime", onOff(wiretime)},
         {"status", hex(b.statusReply())},
@@ -253,6 +257,14 @@ std::string Sim::control(const std::string &line, bool &quit)
         b.speed = f;
         return "ok";
     }
+    if (cmd == "pace" && n == 2) {
+        char *end = nullptr;
+        const double f = t[1] == "off" ? 0.0 : std::strtod(t[1].c_str(), &end);
+        if (t[1] != "off" && (end == t[1].c_str() || *end != '\0' || !(f >= 0.001 && f <= 3600)))
+            return "error pace must be off or 0.001..3600 seconds";
+        b.pace = f;
+        return "ok";
+    }
     if (cmd == "endearly" && n == 2) {
         long v = 0;
         if (t[1] == "off")
@@ -302,6 +314,7 @@ std::string Sim::control(const std::string &line, bool &quit)
             // the fault settings and the run speed stay.
             Board fresh;
             fresh.speed = b.speed;
+            fresh.pace = b.pace;
             fresh.endEarly = b.endEarly;
             fresh.loaderEntry = b.loaderEntry;
             fresh.loaderNackLine = b.loaderNackLine;
@@ -323,8 +336,10 @@ std::string Sim::control(const std::string &line, bool &quit)
             b.loaderDropLine = 0;
             b.endEarly = -1;
         }
-        if (what == "all")
+        if (what == "all") {
             b.speed = 1.0;
+            b.pace = 0.0;
+        }
         return "ok";
     }
     if (cmd == "records" && n == 1)
