@@ -58,10 +58,29 @@ MemoryStore &memory()
     return *store;
 }
 
+// Whether the path has no empty, "." or ".." parts, as the stores' paths have.
+bool isPlain(const std::string &path)
+{
+    if (path.empty() || path.front() != '/' || (path.size() > 1 && path.back() == '/'))
+        return false;
+    for (std::size_t at = 0; at < path.size(); ++at) {
+        if (path[at] != '/')
+            continue;
+        // A part after this slash: empty, "." or ".."?
+        const std::size_t end = std::min(path.find('/', at + 1), path.size());
+        const std::size_t length = end - at - 1;
+        if ((length == 0 && path.size() > 1) || (length <= 2 && path.compare(at + 1, length, "..", length) == 0))
+            return false;
+    }
+    return true;
+}
+
 // The path as the file system would resolve it without links: no empty or
 // "." parts, ".." taking back the part before it.
 std::string normalized(const std::string &path)
 {
+    if (isPlain(path))
+        return path;
     const bool absolute = !path.empty() && path.front() == '/';
     std::vector<std::string> parts;
     std::size_t at = 0;
@@ -119,9 +138,12 @@ bool memoryMakeFolder(const std::string &path)
     MemoryStore &s = memory();
     const std::string p = normalized(path);
     std::lock_guard<std::mutex> l(s.m);
+    if (s.isFolder(p))
+        return true;
     // Every folder on the way, parents first; a file in the way stops it.
+    std::string part;
     for (std::size_t end = p.find('/', 1);; end = p.find('/', end + 1)) {
-        const std::string part = p.substr(0, end);
+        part.assign(p, 0, end);
         if (s.isFile(part))
             return false;
         if (!s.isFolder(part)) {
