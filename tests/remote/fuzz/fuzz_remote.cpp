@@ -45,11 +45,14 @@ GlassElementsList::State emptyRegistry;
 // The memory store's change count when it held nothing but the folders.
 std::uint64_t emptyStore = 0;
 
+// kFolders under the root.
+std::string rootedFolders[std::size(kFolders)];
+
 void emptyTheStore()
 {
     platform::clearMemoryFilesForTests();
-    for (const char *folder : kFolders)
-        platform::makeFolder(platform::path(folder));
+    for (const std::string &folder : rootedFolders)
+        platform::makeFolder(folder);
     emptyStore = platform::memoryFileChanges();
 }
 
@@ -81,6 +84,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     platform::setLogSink([](const std::string &) {});
     platform::setOperatorReporter([](const std::string &) {});
     platform::setFixedNow(kStartTime);
+    for (std::size_t i = 0; i < std::size(kFolders); ++i)
+        rootedFolders[i] = platform::path(kFolders[i]);
     emptyTheStore();
     createRecipeLists();
     for (std::size_t i = 0; i < std::size(lists); ++i)
