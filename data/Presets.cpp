@@ -5,11 +5,11 @@
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
 
+#include "platform/filestore.h"
 #include "platform/log.h"
 #include "platform/paths.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 
 #include <algorithm>
@@ -32,12 +32,13 @@ constexpr int PAIRS_START = 3 * RECORD_STRIDE;   // not-allowed pairs follow the
 // A file's content, or false with the reason in the debug log.
 bool readSmallFile(const std::string &file, qint64 limit, QByteArray &content)
 {
-    QFile f(QString::fromStdString(file));
-    if (!f.open(QIODevice::ReadOnly)) {
-        platform::debugLine(file + ": " + f.errorString().toStdString());
+    std::string raw;
+    std::string error;
+    if (!platform::readFile(file, raw, static_cast<std::size_t>(limit) + 1, &error)) {
+        platform::debugLine(file + ": " + error);
         return false;
     }
-    content = f.read(limit + 1);
+    content = QByteArray(raw.data(), static_cast<int>(raw.size()));
     if (content.size() > limit) {
         platform::debugLine(file + ": file too large, ignored");
         content.clear();

@@ -2,6 +2,7 @@
 
 #include "data/DataState.h"
 #include "data/GlassElementsList.h"
+#include "data/StoredFile.h"
 #include "data/StreamIO.h"
 #include "data/WorkSettings.h"
 
@@ -12,7 +13,6 @@
 #include "platform/report.h"
 
 #include <QDataStream>
-#include <QFile>
 
 #include <algorithm>
 #include <utility>
@@ -115,14 +115,17 @@ bool writeSet(const QString &file, const RecipeSet &set)
     return true;
 }
 
+// Far more than any list grows to; a larger file is read as far as this.
+constexpr qint64 kMaxListRead = 16 * storedfile::kMaxStoredFileSize;
+
 // Reads one list file. Each container is taken as a whole or not at all, so a
 // truncated file keeps everything before the damage.
 void readSet(const QString &file, RecipeSet &set, uint32_t floor)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray raw;
+    if (!storedfile::readStart(file.toStdString(), raw, kMaxListRead))
         return;
-    QDataStream in(&f);
+    QDataStream in(raw);
     in.setVersion(QDataStream::Qt_5_6);
     qint32 last = 0;
     in >> last;

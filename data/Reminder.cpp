@@ -3,17 +3,14 @@
 #include "data/StoredFile.h"
 #include "data/SystemCommand.h"
 #include "platform/clock.h"
+#include "platform/filestore.h"
 #include "platform/log.h"
 #include "platform/paths.h"
 
 #include <QByteArray>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -55,17 +52,6 @@ uint64_t toCount(const date &d)
     return toCount(d.year, d.month, d.day, d.hour, d.minute);
 }
 
-void syncFolderOf(const std::string &path)
-{
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 date currentDate()
@@ -105,11 +91,12 @@ bool write_warning_reminder(const date &when, warning w)
     if (!storedfile::writeAll(workingCopyPath(), content))
         return false;
     syscmd::runSync();
-    if (::rename(workingCopyPath().c_str(), reminderPath().c_str()) != 0) {
-        platform::debugLine("reminder: rename failed: " + std::string(std::strerror(errno)));
+    std::string error;
+    if (!platform::renameFile(workingCopyPath(), reminderPath(), &error)) {
+        platform::debugLine("reminder: rename failed: " + error);
         return false;
     }
-    syncFolderOf(reminderPath());
+    platform::syncFolderOf(reminderPath());
     syscmd::runSync();
     return true;
 }

@@ -1,33 +1,36 @@
 #include "data/StoredFile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/filestore.h"
 #include "platform/log.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace storedfile {
 
 bool readAll(const std::string &path, QByteArray &out, qint64 maxBytes)
 {
     out.clear();
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly))
+    if (maxBytes < 0)
         return false;
-    const qint64 size = f.size();
-    if (size > maxBytes) {
+    // One byte more than allowed, so that a larger file is noticed.
+    std::string raw;
+    if (!platform::readFile(path, raw, static_cast<std::size_t>(maxBytes) + 1))
+        return false;
+    if (static_cast<qint64>(raw.size()) > maxBytes) {
         platform::debugLine("file too large, ignored: " + path);
         return false;
     }
-    // Read one byte more than allowed so a file that grows meanwhile is noticed.
-    out = f.read(maxBytes + 1);
-    if (out.size() > maxBytes) {
-        out.clear();
-        platform::debugLine("file too large, ignored: " + path);
+    out = QByteArray(raw.data(), static_cast<int>(raw.size()));
+    return true;
+}
+
+bool readStart(const std::string &path, QByteArray &out, qint64 maxBytes)
+{
+    out.clear();
+    std::string raw;
+    if (maxBytes < 0 || !platform::readFile(path, raw, static_cast<std::size_t>(maxBytes)))
         return false;
-    }
-    return f.error() == QFileDevice::NoError;
+    out = QByteArray(raw.data(), static_cast<int>(raw.size()));
+    return true;
 }
 
 bool writeAll(const std::string &path, const QByteArray &content)
@@ -42,20 +45,17 @@ bool writeAll(const std::string &path, const QByteArray &content)
 
 bool exists(const std::string &path)
 {
-    return QFileInfo::exists(QString::fromStdString(path));
+    return platform::fileExists(path);
 }
 
 bool removeFile(const std::string &path)
 {
-    const QString p = QString::fromStdString(path);
-    if (!QFileInfo::exists(p) && !QFileInfo(p).isSymLink())
-        return true;
-    return QFile::remove(p);
+    return platform::removeFile(path);
 }
 
 bool makeFolder(const std::string &path)
 {
-    return QDir().mkpath(QString::fromStdString(path));
+    return platform::makeFolder(path);
 }
 
 void prepare(QDataStream &s)
@@ -67,7 +67,7 @@ void prepare(QDataStream &s)
 
 Backup::Backup(const std::string &file) : path(file)
 {
-    existed = QFileInfo::exists(QString::fromStdString(file)) || QFileInfo(QString::fromStdString(file)).isSymLink();
+    existed = platform::fileExists(file, true);
     readable = existed && readAll(file, content);
 }
 

@@ -3,7 +3,8 @@
 //
 // Reads are bounded (a damaged or foreign file must not exhaust memory) and
 // writes go through platform::writeFileAtomic, so a power cut leaves either the
-// old or the new content, never a half-written file.
+// old or the new content, never a half-written file. Everything goes through
+// platform/filestore.h, so that tests and fuzzing can keep the files in memory.
 
 #include <QByteArray>
 #include <QDataStream>
@@ -19,6 +20,9 @@ constexpr qint64 kMaxStoredFileSize = 4 * 1024 * 1024;
 // The whole file into `out`; false when it is missing, unreadable or larger
 // than maxBytes.
 bool readAll(const std::string &path, QByteArray &out, qint64 maxBytes = kMaxStoredFileSize);
+// The first maxBytes of the file (all of a shorter one), for a file read as far
+// as its own content goes; false when it is missing or unreadable.
+bool readStart(const std::string &path, QByteArray &out, qint64 maxBytes);
 
 // Replaces the file crash-safely; false (with a debug line) on failure.
 bool writeAll(const std::string &path, const QByteArray &content);

@@ -10,16 +10,12 @@
 #include "data/StreamIO.h"
 
 #include "platform/atomicfile.h"
+#include "platform/filestore.h"
 #include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/report.h"
 
 #include <QDataStream>
-#include <QFile>
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,18 +47,6 @@ bool writeAtomic(const QString &file, const QByteArray &bytes)
         return true;
     platform::debugLine("WorkSettings -> " + error);
     return false;
-}
-
-// Makes a removal survive a power cut.
-void syncFolderOf(const QString &file)
-{
-    if (!platform::durableWrites())
-        return;
-    const int fd = ::open(QFileInfo(file).absolutePath().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -227,14 +211,12 @@ bool WorkSettings::Update(const QString &name, const QString &user)
 
 bool WorkSettings::Load(const QString &)
 {
-    QFile f(mainFilePath());
-    if (!safeComponent(filename) || !f.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (!safeComponent(filename) || !storedfile::readStart(mainFilePath().toStdString(), bytes, MAIN_FILE_SIZE)) {
         // A missing preset file: the preset takes its CSV record.
         rebuildPresetFromCsv(*this);
         return false;
     }
-    const QByteArray bytes = f.read(MAIN_FILE_SIZE);
-    f.close();
 
     // Read into a copy: a torn, foreign or damaged file must not leave the
     // program with settings made up of zeros or values the board cannot run.
@@ -262,11 +244,11 @@ bool WorkSettings::Load(const QString &)
     }
     *this = read;
 
-    QFile details(detailsFilePath());
+    QByteArray details;
     QStringList ingredients;
     QStringList quantities;
-    if (details.open(QIODevice::ReadOnly)) {
-        QDataStream in(&details);
+    if (storedfile::readStart(detailsFilePath().toStdString(), details, storedfile::kMaxStoredFileSize)) {
+        QDataStream in(details);
         in.setVersion(QDataStream::Qt_5_6);
         if (!StreamIO::readStringList(in, ingredients) || !StreamIO::readStringList(in, quantities)) {
             platform::debugLine("WorkSettings -> file ingredienti danneggiato: " + detailsFilePath().toStdString());
@@ -284,7 +266,7 @@ bool WorkSettings::Delete(const QString &user)
     if (!safeComponent(filename))
         return false;
     const QString main = mainFilePath();
-    if (!QFileInfo::exists(main))
+    if (!storedfile::exists(main.toStdString()))
         return false;
     // The deletion is recorded first: a list that cannot be written leaves
     // the recipe whole, and a power cut in between leaves at worst a file no
@@ -302,7 +284,7 @@ bool WorkSettings::Delete(const QString &user)
             return false;
         }
     }
-    if (!QFile::remove(main)) {
+    if (!storedfile::removeFile(main.toStdString())) {
         if (list) {
             change.undo();
             if (!saveList())
@@ -310,8 +292,8 @@ bool WorkSettings::Delete(const QString &user)
         }
         return false;
     }
-    QFile::remove(detailsFilePath());
-    syncFolderOf(main);
+    storedfile::removeFile(detailsFilePath().toStdString());
+    platform::syncFolderOf(main.toStdString());
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/atomicfile.h"
 
+#include "platform/filestore.h"
+
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -37,6 +39,8 @@ std::string folderOf(const std::string &path)
 bool writeFileAtomic(const std::string &path, const void *data, std::size_t size,
                      std::string *error)
 {
+    if (memoryFilesInUse())
+        return detail::writeMemoryFile(path, data, size, error);
     std::string tmpl = path + ".tmpXXXXXX";
     const int fd = mkstemp(&tmpl[0]);
     if (fd < 0)
@@ -108,6 +112,8 @@ bool isTemporaryName(const std::string &name)
 
 int removeStaleTemporaries(const std::string &folder, int depth)
 {
+    if (memoryFilesInUse())
+        return 0; // the store in memory holds no temporaries
     DIR *dir = ::opendir(folder.c_str());
     if (!dir)
         return 0;
@@ -138,7 +144,7 @@ void setDurableWritesForTests(bool on)
 
 bool durableWrites()
 {
-    return durable;
+    return durable && !memoryFilesInUse();
 }
 
 bool writeFileAtomic(const std::string &path, const std::string &content, std::string *error)

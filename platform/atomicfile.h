@@ -4,6 +4,7 @@
 // temporary file in the same folder, is forced to storage, and is renamed
 // over the old file; the folder is then synced so the rename itself survives.
 // After a power cut the file holds either the old or the new content.
+// A test may divert these writes to memory (platform/filestore.h).
 
 #include <cstddef>
 #include <string>
@@ -27,7 +28,8 @@ int removeStaleTemporaries(const std::string &folder, int depth = 3);
 // no "sync" command), so a run can write thousands of files a second to a
 // memory-backed folder. Never switched off by the program itself.
 void setDurableWritesForTests(bool durable);
-// Whether writes are forced to storage (true unless switched off above).
+// Whether writes are forced to storage (true unless switched off above or the
+// stored files are in memory).
 bool durableWrites();
 
 } // namespace platform

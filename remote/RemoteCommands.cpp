@@ -7,11 +7,10 @@
 #include "data/GlassElement.h"
 #include "data/GlassElementsList.h"
 #include "data/RecipeElementList.h"
+#include "data/StoredFile.h"
 #include "data/WorkSettings.h"
 
 #include "platform/log.h"
-
-#include <QFile>
 
 #include <memory>
 
@@ -349,7 +348,7 @@ void createRecipe(Fields &f, Answer &a)
         // process-wide presets from this thread).
         w = std::make_unique<WorkSettings>();
         w->filename = QString::fromLatin1(folderForType(type)) + QStringLiteral("_medium");
-        if (QFile::exists(w->mainFilePath()))
+        if (storedfile::exists(w->mainFilePath().toStdString()))
             w->Load();
         else if (const WorkSettings *preset = mediumPreset(type))
             *w = *preset;
