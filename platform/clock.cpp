@@ -103,18 +103,18 @@ int64_t nowSeconds()
     return static_cast<int64_t>(std::time(nullptr)) + clockOffset();
 }
 
-void setFixedNow(int64_t seconds)
+void setFixedNowForTests(int64_t seconds)
 {
     fixedValue = seconds;
     fixed = true;
 }
 
-void advanceFixedNow(int64_t seconds)
+void advanceFixedNowForTests(int64_t seconds)
 {
     fixedValue += seconds;
 }
 
-void clearFixedNow()
+void clearFixedNowForTests()
 {
     fixed = false;
 }

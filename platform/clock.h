@@ -11,10 +11,10 @@ namespace platform {
 int64_t nowSeconds();
 
 // Test seam: pin the clock to `seconds` (it stays there until advanced).
-void setFixedNow(int64_t seconds);
-void advanceFixedNow(int64_t seconds);
+void setFixedNowForTests(int64_t seconds);
+void advanceFixedNowForTests(int64_t seconds);
 // Back to the system clock.
-void clearFixedNow();
+void clearFixedNowForTests();
 
 // The sandbox clock: seconds added to the system time, kept as decimal text in
 // the clock device file under the root. 0 on the board and when the file is

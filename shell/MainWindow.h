@@ -37,9 +37,10 @@ class MainWindow : public QMainWindow
 
 public:
     static constexpr int kPollMs = 300;
-    // Poll ticks between two commits of the machine's running time (120 s);
-    // tests shorten it.
-    static inline uint16_t timeUpdateTicks = 400;
+    // Poll ticks between two commits of the machine's running time (120 s).
+    static constexpr uint16_t kTimeUpdateTicks = 400;
+    // Tests shorten the interval; 0 goes back to kTimeUpdateTicks.
+    static void setTimeUpdateTicksForTests(uint16_t ticks) { timeUpdateTicks = ticks ? ticks : kTimeUpdateTicks; }
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -109,6 +110,7 @@ private:
     ScreenSaver *screenSaver = nullptr;
     WaitResponseCmd *waitResetPerform = nullptr;
     ManualHandling *manualMouve = nullptr;
+    static inline uint16_t timeUpdateTicks = kTimeUpdateTicks;
     uint16_t timeUpdateIdx = timeUpdateTicks;
     bool viewNeedRevision = true;
     bool filterNotifciation = false;

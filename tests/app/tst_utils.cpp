@@ -17,7 +17,7 @@ private slots:
     void initTestCase() { syscmd::setSyncRunnerForTests([this] { ++syncs; }); }
     void cleanup()
     {
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         RollingLock lock;
         listRollingObject.clear();
         listRollingObjectButton.clear();
@@ -108,9 +108,9 @@ private slots:
         TempRoot root;
         QVERIFY(!writeToTxtFile("x", "/mnt/usb-memory/none/log_", ".txt", false));
         QVERIFY(root.mkpath("/mnt/usb-memory"));
-        platform::setFixedNow(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)).toSecsSinceEpoch());
+        platform::setFixedNowForTests(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)).toSecsSinceEpoch());
         QVERIFY(writeToTxtFile("start;P1", "/mnt/usb-memory/work_log_", ".txt", false));
-        platform::advanceFixedNow(61);
+        platform::advanceFixedNowForTests(61);
         QVERIFY(writeToTxtFile("end;P1", "/mnt/usb-memory/work_log_", ".txt", false));
         QCOMPARE(root.readFile("/mnt/usb-memory/work_log_2024-05-06.txt"),
                  QByteArray("2024-05-06 07:08:09;start;P1\n2024-05-06 07:09:10;end;P1\n"));

@@ -59,14 +59,14 @@ private slots:
         savedRegistry = glassList;
         registry = std::make_unique<GlassElementsList>();
         glassList = registry.get();
-        platform::setFixedNow(T0);
+        platform::setFixedNowForTests(T0);
     }
     void cleanup()
     {
         glassList = savedRegistry;
         registry.reset();
         root.reset();
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
     }
 
     // Nine characters, a number from 1 to 999999 after the first dot, and
@@ -174,7 +174,7 @@ private slots:
 
         GlassElement e = bigBeaker();
         QVERIFY(e.setResidualContent(7));
-        platform::advanceFixedNow(60);
+        platform::advanceFixedNowForTests(60);
         QVERIFY(e.decreaseGlassContent(5)); // 2 left: used up
         QVERIFY(!QFile::exists(root->path(BEAKER)));
         QCOMPARE(glassList->getAllDeleteGlass(T0 + 60), QStringList{"AB.123456"});
@@ -186,18 +186,18 @@ private slots:
         GlassElement b = bigBeaker("CD.000002");
         QVERIFY(a.Save("op"));
         QVERIFY(b.Save("remote")); // the same second
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         QVERIFY(a.Save("op")); // moving a must not take b's entry with it
         QCOMPARE(glassList->getAllUpdateGlass(T0), (QStringList{"AB.123456", "CD.000002"}));
         QCOMPARE(glassList->getAllUpdateGlass(T0 + 1), QStringList{"AB.123456"});
 
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         QVERIFY(a.Delete("op"));
         QCOMPARE(glassList->getAllDeleteGlass(0), QStringList{"AB.123456"});
         QCOMPARE(glassList->getAllUpdateGlass(0), QStringList{"CD.000002"});
 
         // A code used again is no longer reported deleted.
-        platform::advanceFixedNow(5);
+        platform::advanceFixedNowForTests(5);
         QVERIFY(bigBeaker().Save("op"));
         QCOMPARE(glassList->getAllDeleteGlass(0), QStringList());
         QCOMPARE(glassList->getGlassUpdate("AB.123456"), T0 + 25);
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(back.Load());
         QCOMPARE(back.getAllUpdateGlass(T0), (QStringList{"AB.000003", "AB.000002", "AB.000001"}));
 
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         QVERIFY(bigBeaker("AB.000002").Save("op"));
         QCOMPARE(glassList->getAllUpdateGlass(0), (QStringList{"AB.000002", "AB.000003", "AB.000001"}));
         for (const char *code : {"AB.000001", "AB.000003"}) {
@@ -255,7 +255,7 @@ private slots:
     {
         QVERIFY(bigBeaker().Save("op"));
         QVERIFY(QFile::remove(root->path(BEAKER)));
-        platform::advanceFixedNow(5);
+        platform::advanceFixedNowForTests(5);
         GlassElement g = bigBeaker();
         QVERIFY(g.Delete("op"));
         QCOMPARE(glassList->getAllDeleteGlass(T0 + 5), QStringList{"AB.123456"});

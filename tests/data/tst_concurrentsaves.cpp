@@ -60,11 +60,11 @@ private slots:
         replaceRecipeLists();
         registry = std::make_unique<GlassElementsList>();
         glassList = registry.get();
-        platform::setFixedNow(T0);
+        platform::setFixedNowForTests(T0);
     }
     void cleanup()
     {
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         glassList = savedRegistry;
         registry.reset();
         replaceRecipeLists(false);

@@ -126,12 +126,12 @@ private slots:
         root = std::make_unique<TempRoot>();
         syncs = 0;
         syscmd::setSyncRunnerForTests([this] { ++syncs; });
-        platform::setFixedNow(T0);
+        platform::setFixedNowForTests(T0);
     }
     void cleanup()
     {
         syscmd::setSyncRunnerForTests(nullptr);
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         SettingsHooks::applyBacklight = nullptr;
         SettingsHooks::currentLanguageFile = nullptr;
         qputenv("PATH", savedPath);
@@ -358,7 +358,7 @@ private slots:
         w.addTimeAcMotor(5);
         QVERIFY(!w.save());
         w.startTimeAcMotor();
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         w.stopTimeAcMotor();
         QCOMPARE(root->readFile(COUNTERS_FILE).toHex(), COUNTERS.toHex());
 
@@ -380,7 +380,7 @@ private slots:
         w->startTimeMachine();
         w->stopTimeMachine(); // the same second: the interval stays open
         QCOMPARE(syncs, 0);
-        platform::advanceFixedNow(100);
+        platform::advanceFixedNowForTests(100);
         w->stopTimeAcMotor();
         w->stopTimeStepperMotor();
         w->stopTimeMachine();
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(w->getRevisionDate(), WorkingTimer::REVISION_DATE - 100);
 
         w->startTimeAcMotor();
-        platform::setFixedNow(T0 - 3600); // the clock set back adds nothing
+        platform::setFixedNowForTests(T0 - 3600); // the clock set back adds nothing
         w->stopTimeAcMotor();
         QCOMPARE(w->getAcMotor(), 100ULL);
     }
@@ -400,7 +400,7 @@ private slots:
     {
         auto w = counters();
         w->startTimeStepperMotor();
-        platform::advanceFixedNow(int64_t(WorkingTimer::REVISION_DATE) + 500);
+        platform::advanceFixedNowForTests(int64_t(WorkingTimer::REVISION_DATE) + 500);
         w->stopTimeStepperMotor();
         QCOMPARE(w->getRevisionDate(), 0ULL);
         QVERIFY(w->needRevision());
@@ -411,7 +411,7 @@ private slots:
 
         // Both pumps wear the filter.
         w->startTimePump();
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         w->stopTimePump(WorkingTimer::VACUUM_PUMP);
         QCOMPARE(w->getVacuumPump(), 10ULL);
         w->addTimePump(WorkingTimer::FILTER_LIMIT - 20, WorkingTimer::PRESSION_PUMP);
@@ -476,13 +476,13 @@ private slots:
         QVERIFY(due(date{3, 6, 124, 16, 35}, date{0, 0, 0, 2, 0}));
 
         qputenv("TZ", "UTC");
-        platform::setFixedNow(1718881200); // 2024-06-20 11:00:00 UTC
+        platform::setFixedNowForTests(1718881200); // 2024-06-20 11:00:00 UTC
         const date now = currentDate(); // months from 0, years from 1900
         QCOMPARE((QList<int>{now.day, now.month, now.year, now.hour, now.minute}), (QList<int>{20, 5, 124, 11, 0}));
         QVERIFY(write_warning_reminder(now, WRNG_FILTRO));
-        platform::advanceFixedNow(59);
+        platform::advanceFixedNowForTests(59);
         QVERIFY(!due(currentDate()));
-        platform::advanceFixedNow(1);
+        platform::advanceFixedNowForTests(1);
         QVERIFY(due(currentDate()));
     }
 };

@@ -61,7 +61,7 @@ Trace storeAndReadBack()
 
     WorkSettings w = program("milling", "Sorbetto");
     t.note("save recipe", w.Save("op"));
-    platform::advanceFixedNow(1);
+    platform::advanceFixedNowForTests(1);
     t.note("add ingredient", w.addIngredient("ab", "1", "op"));
     GlassElement g;
     g.setGlassCode("AB.123456");
@@ -81,7 +81,7 @@ Trace storeAndReadBack()
                             && registry.Load() && registry.contains("AB.123456") && b.Load()
                             && b.getRecipeCode() == 10000u);
 
-    platform::advanceFixedNow(1);
+    platform::advanceFixedNowForTests(1);
     t.note("delete recipe", back.Delete("op"));
     t.note("delete again", back.Delete("op"));
     t.note("delete beaker", b.Delete("op"));
@@ -109,7 +109,7 @@ private slots:
     void cleanup()
     {
         platform::useMemoryFilesForTests(false);
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         replaceRecipeLists(false);
     }
 
@@ -121,7 +121,7 @@ private slots:
             TempRoot root;
             for (const char *folder : folders)
                 QVERIFY(root.mkpath(folder));
-            platform::setFixedNow(100);
+            platform::setFixedNowForTests(100);
             onDisk = storeAndReadBack();
         }
 
@@ -131,7 +131,7 @@ private slots:
         platform::useMemoryFilesForTests();
         for (const char *folder : {"/home/root", folders[0], folders[1]})
             QVERIFY(platform::makeFolder(platform::path(folder)));
-        platform::setFixedNow(100);
+        platform::setFixedNowForTests(100);
         const Trace inMemory = storeAndReadBack();
         qunsetenv("FROSTPANEL_ROOT");
 

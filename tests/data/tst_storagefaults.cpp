@@ -104,7 +104,7 @@ private slots:
         replaceRecipeLists();
         registry = std::make_unique<GlassElementsList>();
         glassList = registry.get();
-        platform::setFixedNow(T0);
+        platform::setFixedNowForTests(T0);
         platform::setLogSink([](const std::string &) {});
 
         // Stored while there is room: recipe "Base" with one ingredient, a beaker.
@@ -112,13 +112,13 @@ private slots:
         QVERIFY(w.Save("op"));
         QVERIFY(w.addIngredient("Latte", "1 l", "op"));
         QVERIFY(beaker("AB.000001").Save("op"));
-        platform::advanceFixedNow(10);
+        platform::advanceFixedNowForTests(10);
         QVERIFY(disk->fill() > 0);
     }
     void cleanup()
     {
         platform::setLogSink(nullptr);
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         glassList = savedRegistry;
         registry.reset();
         replaceRecipeLists(false);

@@ -87,11 +87,11 @@ private slots:
         root->mkpath("/home/root/recipes/milling");
         root->mkpath("/mnt/mmc-memory/recipes/milling");
         replaceRecipeLists();
-        platform::setFixedNow(100);
+        platform::setFixedNowForTests(100);
     }
     void cleanup()
     {
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         reworkSet = false;
         replaceRecipeLists(false);
         root.reset();
@@ -301,7 +301,7 @@ private slots:
         QVERIFY(w.Save("op"));
         QCOMPARE(root->readFile("/home/root/recipes/milling/10000.seq").size(), 61);
         QCOMPARE(toQByteArray(w.toByte()).left(22), hexBytes("00002710 01 07 4772616e697461 00000002 00 00000064"));
-        platform::setFixedNow(110);
+        platform::setFixedNowForTests(110);
         QVERIFY(w.Update("Granita al limone", "remote"));
         RecipeElementList reloaded("milling");
         reloaded.Load();
@@ -535,7 +535,7 @@ private slots:
         QCOMPARE(l.getId("Nothing"), QString("0"));
         QVERIFY(!l.contains("Nothing")); // asking does not register it
         QCOMPARE(l.getAllUpdateRecipe(100), (QList<uint>{10001, 10000, 1})); // user set first
-        platform::setFixedNow(300);
+        platform::setFixedNowForTests(300);
         QCOMPARE(l.generateId("A", false, "remote"), QString("10000")); // same code, new time
         // Moving A must not take B's entry with it.
         QCOMPARE(l.getAllUpdateRecipe(0), (QList<uint>{10000, 10001, 1}));
@@ -543,12 +543,12 @@ private slots:
         QVERIFY(l.updateElement("A2", "op", 10000)); // renaming frees the old name
         QVERIFY(!l.contains("A"));
 
-        platform::setFixedNow(500);
+        platform::setFixedNowForTests(500);
         QVERIFY(l.removeElement(10000, "op"));
         QVERIFY(l.removeElement(10001, "op")); // the same second again
         QCOMPARE(l.getAllDeleteRecipe(0), (QList<uint>{10001, 10000}));
         QCOMPARE(l.getAllUpdateRecipe(0), (QList<uint>{1}));
-        platform::setFixedNow(600);
+        platform::setFixedNowForTests(600);
         QVERIFY(l.removeElementDefault(1, "factory"));
         QCOMPARE(l.getAllDeleteRecipe(550), (QList<uint>{1}));
         RecipeElementList m("cutting"); // a name in both sets is the factory recipe
@@ -563,7 +563,7 @@ private slots:
         GlassElementsList beakers;
         GlassElementsList *const registry = glassList;
         glassList = &beakers;
-        platform::setFixedNow(900);
+        platform::setFixedNowForTests(900);
         beakers.insertNewElement("AB.000001", "op");
         QCOMPARE(getLastUpdateDB(), uint32_t(900));
         glassList = registry;
@@ -573,7 +573,7 @@ private slots:
     {
         RecipeElementList l("milling");
         l.generateId("A", false, "u");
-        platform::setFixedNow(200);
+        platform::setFixedNowForTests(200);
         l.generateId("B", false, "u");
         QVERIFY(l.Save());
         const QByteArray written = root->readFile(LIST_FILE);
@@ -607,7 +607,7 @@ private slots:
         QVERIFY(back.Save());
         QCOMPARE(root->readFile(LIST_FILE), written);
 
-        platform::setFixedNow(200);
+        platform::setFixedNowForTests(200);
         QVERIFY(back.updateElement("B", "u", 10001));
         QVERIFY(back.Save());
         const QByteArray moved = root->readFile(LIST_FILE);

@@ -54,7 +54,7 @@ private slots:
     }
     void cleanup()
     {
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         // Closed dialogs delete themselves on the next pass of the event loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -188,7 +188,7 @@ private slots:
         // A power cut left a record and a half.
         const QByteArray first = be32(0) + be32(1000) + QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
         QVERIFY(root.writeFile("/home/root/error_details", first + QByteArray(5, '\0')));
-        platform::setFixedNow(0x0102030405LL);
+        platform::setFixedNowForTests(0x0102030405LL);
         ErrorManager e;
         e.fillErrorTable();
         e.setErrorCode(6);
@@ -258,11 +258,11 @@ private slots:
     {
         TempRoot root;
         serialNumber = "FP-0042";
-        platform::setFixedNow(QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30)).toSecsSinceEpoch());
+        platform::setFixedNowForTests(QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30)).toSecsSinceEpoch());
         ErrorManager e;
         e.fillErrorTable();
         e.setErrorCode(5);
-        platform::advanceFixedNow(65);
+        platform::advanceFixedNowForTests(65);
         e.setErrorCode(99); // outside the table: logged without a name
         QVERIFY(e.loadListError());
         // Without the stick mounted nothing is written, even where it would go.

@@ -87,7 +87,7 @@ class TstClient : public QObject
     std::unique_ptr<Server> server;
     uint32_t now = 1700000000;
 
-    void tick() { platform::setFixedNow(++now); }
+    void tick() { platform::setFixedNowForTests(++now); }
 
     // A stored frostizing recipe, a beaker registered for it and the recipe
     // as `recipe get` prints it: what the start tests hand over.
@@ -138,12 +138,12 @@ class TstClient : public QObject
 private slots:
     void initTestCase()
     {
-        platform::setFixedNow(now);
+        platform::setFixedNowForTests(now);
         server = std::make_unique<Server>();
         QVERIFY(server->startTcp());
     }
 
-    void cleanupTestCase() { server.reset(); platform::clearFixedNow(); }
+    void cleanupTestCase() { server.reset(); platform::clearFixedNowForTests(); }
 
     void reachAndRefusals()
     {

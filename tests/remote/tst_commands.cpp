@@ -52,7 +52,7 @@ class TstCommands : public QObject
     std::unique_ptr<Server> server;
     uint32_t now = T0;
 
-    void tick() { platform::setFixedNow(++now); }
+    void tick() { platform::setFixedNowForTests(++now); }
     ByteVector ask(const ByteVector &payload) { return server->ask(payload); }
     // The start of an answer that accepted a change made now.
     ByteVector okNow(uint8_t code) const { return bytes({code, 0x7F}) + toByteArray(now); }
@@ -90,7 +90,7 @@ class TstCommands : public QObject
 private slots:
     void initTestCase()
     {
-        platform::setFixedNow(now);
+        platform::setFixedNowForTests(now);
         server = std::make_unique<Server>();
         QVERIFY(server->startTcp());
         // Recipes 10000 and 10001, beaker AB.000001 and the factory recipe 1.
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(ask(Req(0x03).text("AB.000002").text("1").u32(now + 1000).u32(10999).byte(1).text("a"))[1], 0x7F);
     }
 
-    void cleanupTestCase() { server.reset(); platform::clearFixedNow(); }
+    void cleanupTestCase() { server.reset(); platform::clearFixedNowForTests(); }
 
     void refusalsChangeNothing_data()
     {

@@ -43,7 +43,7 @@ private slots:
         root.mkpath("/home/root/recipes/whipping");
         root.mkpath("/mnt/mmc-memory/recipes/whipping");
         platform::setLogSink([](const std::string &) {});
-        platform::setFixedNow(T0);
+        platform::setFixedNowForTests(T0);
         serialNumber = std::string();
         createRecipeLists();
         WorkSettings recipe;
@@ -52,7 +52,7 @@ private slots:
         QVERIFY(recipe.Save("op"));
         QCOMPARE(recipe.filename, QString("10000"));
 
-        platform::setFixedNow(T0 + 5);
+        platform::setFixedNowForTests(T0 + 5);
         QVERIFY(disk.fill() > 0);
         const ByteVector add = Req(0x0D).u32(10000).byte(3).text("Limone").text("200 g").text("anna");
         QCOMPARE(interpret(add), bytes({0x0D, 0x70, 0xFE}));
@@ -63,7 +63,7 @@ private slots:
         // With room again the same request is taken, with its new time.
         disk.release(1000);
         QCOMPARE(interpret(add), bytes({0x0D, 0x7F}) + toByteArray(T0 + 5) + toByteArray(T0));
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         platform::setLogSink(nullptr);
     }
 };

@@ -124,7 +124,7 @@ private slots:
             if (w->isVisible())
                 w->close();
         QTest::qWait(50);
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
     }
 
     void startDialogClosesByItself()
@@ -233,7 +233,7 @@ private slots:
 
     void filterReminderAndItsFile()
     {
-        platform::setFixedNow(t0);
+        platform::setFixedNowForTests(t0);
         machineLife.addTimePump(WorkingTimer::FILTER_LIMIT + 1, WorkingTimer::PRESSION_PUMP);
         QVERIFY(machineLife.checkFilterChange());
         // "Ricorda": remember later; today is stored as the reminder date.
@@ -252,7 +252,7 @@ private slots:
 
         // Later it asks again; "OK" opens the filter page, and confirming the
         // change there resets the filter time.
-        platform::setFixedNow(t0 + 3 * 60);
+        platform::setFixedNowForTests(t0 + 3 * 60);
         QTRY_VERIFY_WITH_TIMEOUT(shownWindow<DialogMessage>(), 5000);
         QVERIFY(clickKey(shownWindow<DialogMessage>(), "OK"));
         QTRY_COMPARE_WITH_TIMEOUT(visibleWindows<FilterChange>().size(), 1, 2000);
@@ -281,7 +281,7 @@ private slots:
         QFETCH(QString, screen);
         const QString maintenance = "MANUTENZIONE PROGRAMMA.\nCONTATTARE L'ASSISTENZA.";
         const QString boardError = "ERROR 5\nDescription E5\n"; // and the count so far
-        platform::setFixedNow(t0);
+        platform::setFixedNowForTests(t0);
         reset_errori();
         errorSystem.resetState();
         if (screen == "board error")
@@ -311,8 +311,7 @@ private slots:
                 if (qobject_cast<QDialog *>(w) && w->isVisible())
                     w->close();
         });
-        const int timeUpdateTicks = MainWindow::timeUpdateTicks;
-        MainWindow::timeUpdateTicks = 3;
+        MainWindow::setTimeUpdateTicksForTests(3);
         openHome();
         holdUp.start(12000);
         QTRY_COMPARE_WITH_TIMEOUT(copies(), 1, 5000);
@@ -324,7 +323,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!home->resetWaitDialog()->isVisible() && copies() == 1, 3000);
 
         const uint64_t machineTime = machineLife.getMachine();
-        platform::setFixedNow(t0 + 500);
+        platform::setFixedNowForTests(t0 + 500);
         QTRY_VERIFY_WITH_TIMEOUT(machineLife.getMachine() == machineTime + 500 && copies() == 1, 3000);
 
         QVERIFY(board("silent on"));
@@ -335,7 +334,7 @@ private slots:
                                      copies() == 1, 3000);
         holdUp.stop();
         QVERIFY(board("silent off") && board("set working 0"));
-        MainWindow::timeUpdateTicks = timeUpdateTicks;
+        MainWindow::setTimeUpdateTicksForTests(0);
     }
 
     // When the firmware progress closes: what the loader reported, and
@@ -369,14 +368,14 @@ private slots:
 
     void screenSaverTiming()
     {
-        platform::setFixedNow(t0);
+        platform::setFixedNowForTests(t0);
         openHome();
         QTRY_VERIFY_WITH_TIMEOUT(machineReady, 3000);
         lastUserEventOccurred = uint64_t(t0 + 60);
-        platform::setFixedNow(t0 + 60); // due only strictly after that second
+        platform::setFixedNowForTests(t0 + 60); // due only strictly after that second
         waitTicks(3);
         QVERIFY(!home->screenSaverPage()->isVisible());
-        platform::setFixedNow(t0 + 61);
+        platform::setFixedNowForTests(t0 + 61);
         QTRY_VERIFY_WITH_TIMEOUT(home->screenSaverPage()->isVisible(), 2000);
         // A touch closes it and pushes the next one a screen-saver time away.
         QTest::mouseClick(home->screenSaverPage(), Qt::LeftButton, {}, QPoint(240, 136));
@@ -384,7 +383,7 @@ private slots:
         QCOMPARE(lastUserEventOccurred.load(), uint64_t(t0 + 61 + 60));
         // While a screen that must stay in view is up, it never starts.
         enableScreenSaver = false;
-        platform::setFixedNow(t0 + 1000);
+        platform::setFixedNowForTests(t0 + 1000);
         waitTicks(3);
         QVERIFY(!home->screenSaverPage()->isVisible());
         enableScreenSaver = true;

@@ -121,7 +121,7 @@ private slots:
         const QString inner = "/it's a \"root\" $(touch x)";
         QVERIFY(outer.mkpath(inner + "/mnt/usb-memory/new_screenshot") && outer.writeFile(inner + "/dev/fb0", "FRAME-BYTES"));
         qputenv("FROSTPANEL_ROOT", outer.path(inner).toLocal8Bit());
-        platform::setFixedNow(1700000000);
+        platform::setFixedNowForTests(1700000000);
         QWidget target;
         target.show();
         screenshotEnable = false;
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(outer.readFile(inner + "/mnt/usb-memory/new_screenshot/1700000000.raw"), QByteArray("FRAME-BYTES"));
         QVERIFY(!QFile::exists(outer.path("/x")));
         screenshotEnable = false;
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
     }
 
     // A board that reports an error from its first poll on: the lifetime

@@ -79,7 +79,7 @@ public:
         // and a one-portion run lasts five seconds.
         if (!board("reset all") || !board("pace 1"))
             return false;
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
         ErrorWindowFlag = reworkSet = usbMount = serviceEnable = false;
         errorSystem.resetState();
         reset_errori();

@@ -61,7 +61,7 @@ private slots:
     void cleanup()
     {
         RunBench::closeWindows();
-        platform::clearFixedNow();
+        platform::clearFixedNowForTests();
     }
 
     // Two stop commands at most while the board has not taken one; a stop
@@ -138,7 +138,7 @@ private slots:
 
     void lidMessageAtMostOncePerMinute()
     {
-        platform::setFixedNow(t0);
+        platform::setFixedNowForTests(t0);
         QPointer<running> monitor = startSlowRun(5);
         QVERIFY(monitor);
         QVERIFY(bench.board("set lid open"));
@@ -147,16 +147,16 @@ private slots:
         QVERIFY(!displayError);
         QVERIFY(monitor->stopArmed());
         // Not again within the minute, closed or not; never two on screen.
-        platform::advanceFixedNow(30);
+        platform::advanceFixedNowForTests(30);
         QTest::qWait(500);
         QCOMPARE(RunBench::shownErrors().size(), 1);
         shownWindow<ErrorMessage>()->close();
-        platform::advanceFixedNow(29);
+        platform::advanceFixedNowForTests(29);
         QTest::qWait(500);
         QVERIFY(RunBench::shownErrors().isEmpty());
-        platform::advanceFixedNow(2);
+        platform::advanceFixedNowForTests(2);
         QTRY_COMPARE_WITH_TIMEOUT(RunBench::shownErrors(), QStringList{kLidText}, 2000);
-        platform::advanceFixedNow(61);
+        platform::advanceFixedNowForTests(61);
         QTest::qWait(500);
         QCOMPARE(RunBench::shownErrors().size(), 1);
         shownWindow<ErrorMessage>()->close();

@@ -49,13 +49,13 @@ void fill(int recipes, int beakers)
 {
     // One change per second: the lists key changes by the second.
     uint32_t now = 1700000000;
-    platform::setFixedNow(now);
+    platform::setFixedNowForTests(now);
     for (int i = 0; i < recipes; ++i) {
         WorkSettings w;
         w.setRecipeType(uint8_t(1 + i % 3));
         w.filename = QString("Ricetta %1").arg(i);
         w.minStockQty = uint8_t(i);
-        platform::setFixedNow(++now);
+        platform::setFixedNowForTests(++now);
         if (!w.Save("bench"))
             std::fprintf(stderr, "recipe %d not saved\n", i);
         w.addIngredient(std::string("Frutta"), std::string("300 g"), std::string("bench"));
@@ -63,7 +63,7 @@ void fill(int recipes, int beakers)
     }
     for (int i = 0; i < beakers; ++i) {
         GlassElement g;
-        platform::setFixedNow(++now);
+        platform::setFixedNowForTests(++now);
         g.setGlassCode(QString("BN.%1").arg(i + 1, 6, 10, QChar('0')));
         g.setGlassType(i % 2 ? "2" : "1");
         g.setCreationDate();
@@ -74,7 +74,7 @@ void fill(int recipes, int beakers)
         if (!g.Save(QStringLiteral("bench")))
             std::fprintf(stderr, "beaker %d not saved\n", i);
     }
-    platform::clearFixedNow();
+    platform::clearFixedNowForTests();
 }
 
 double roundTrips(RemoteClient &c, const ByteVector &request, int count)

@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     platform::useMemoryFilesForTests();
     platform::setLogSink([](const std::string &) {});
     platform::setOperatorReporter([](const std::string &) {});
-    platform::setFixedNow(kStartTime);
+    platform::setFixedNowForTests(kStartTime);
     for (std::size_t i = 0; i < std::size(kFolders); ++i)
         rootedFolders[i] = platform::path(kFolders[i]);
     emptyTheStore();
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Opening the raw buffer as a whole must be safe too.
     ProtocolTCP::ByteUnstuffing(ByteVector(data, data + size));
 
-    platform::setFixedNow(kStartTime);
+    platform::setFixedNowForTests(kStartTime);
     FrameAssembler frames;
     frames.append(data, size);
     ByteVector frame;
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (r == FrameAssembler::Frame) {
             ProtocolTCP::InterpretCommand(frame, true);
             // Each request a second later: changes get distinct times.
-            platform::advanceFixedNow(1);
+            platform::advanceFixedNowForTests(1);
         }
     }
     consumeRemoteStart();
