@@ -28,22 +28,6 @@ QString minutesSeconds(uint32_t seconds)
     return QString::asprintf("%u:%02u", seconds / 60, seconds % 60);
 }
 
-// Queues the work sequence of `actual` as the start screens do; false when the
-// program holds a value the board must not get (nothing is queued then).
-bool queueWorkSequence()
-{
-    std::queue<ByteVector> frames = BuildSequenceMsg(*actual);
-    if (frames.empty())
-        return false;
-    FifoLock lock;
-    for (; !frames.empty(); frames.pop())
-        serialFifo.push(frames.front());
-    waitStateVar(1);
-    waitStateVar(2);
-    waitStateVar(3);
-    return true;
-}
-
 } // namespace
 
 RunningSummary::RunningSummary(QWidget *parent, int emulsionSteps, bool workWithToMuchMaterial)

@@ -1,7 +1,10 @@
 #include "work/WorkRun.h"
 
 #include "data/DataState.h"
+#include "data/SequenceMsg.h"
 #include "data/WorkSettings.h"
+#include "link/ProtocolConversion.h"
+#include "link/SharedState.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -64,4 +67,18 @@ bool reloadRunProgram(const char *who)
         platform::debugLine(std::string(who) + " : ricaricamento programma non riuscito (" +
                             program->mainFilePath().toStdString() + ")");
     return loaded;
+}
+
+bool queueWorkSequence()
+{
+    std::queue<ByteVector> frames = BuildSequenceMsg(*actual);
+    if (frames.empty())
+        return false;
+    FifoLock lock;
+    for (; !frames.empty(); frames.pop())
+        serialFifo.push(frames.front());
+    waitStateVar(BoardCmd::Milling);
+    waitStateVar(BoardCmd::Emulsion);
+    waitStateVar(BoardCmd::Start);
+    return true;
 }

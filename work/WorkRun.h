@@ -27,3 +27,8 @@ int portionsDone(const WorkSettings &program);
 // as it was run (or, for a preset, goes back to its CSV record) and the
 // failure is logged under `who`; false then.
 bool reloadRunProgram(const char *who);
+
+// Queues the work sequence of `actual` under the queue lock, with the milling,
+// emulsion and start commands marked as awaited. False, with nothing queued,
+// when the program holds a value the board must not get.
+bool queueWorkSequence();

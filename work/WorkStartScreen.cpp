@@ -13,6 +13,7 @@
 #include "link/ProtocolConversion.h"
 #include "link/SharedState.h"
 #include "platform/log.h"
+#include "work/WorkRun.h"
 #include "work/running.h"
 
 #include <algorithm>
@@ -191,11 +192,8 @@ void WorkStartScreen::queueRun()
 
     // A value the board must not get leaves the sequence empty: nothing of
     // the program may reach the board then.
-    std::queue<ByteVector> frames;
     const std::string problem = actual->rangeProblem();
-    if (problem.empty())
-        frames = BuildSequenceMsg(*actual);
-    if (frames.empty()) {
+    if (!problem.empty() || !queueWorkSequence()) {
         platform::debugLine("START : programma non inviabile alla macchina: " + problem);
         restoreSteps();
         DisplayError(tr("The program holds values the machine cannot take."), QString(), false);
@@ -203,14 +201,6 @@ void WorkStartScreen::queueRun()
     }
 
     wait = new WaitResponseCmd(nullptr, true);
-    {
-        FifoLock lock;
-        for (; !frames.empty(); frames.pop())
-            serialFifo.push(frames.front());
-        waitStateVar(BoardCmd::Milling);
-        waitStateVar(BoardCmd::Emulsion);
-        waitStateVar(BoardCmd::Start);
-    }
     wait->setDisplayText(tr("Wait"));
     wait->setAttribute(Qt::WA_DeleteOnClose);
     connect(wait, &QObject::destroyed, this, &WorkStartScreen::waitResponseCmdEnd);

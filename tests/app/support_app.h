@@ -7,6 +7,7 @@
 #include "data/DataState.h"
 #include "data/SystemCommand.h"
 #include "link/ByteUtils.h"
+#include "link/SerialThreadComunication.h"
 #include "link/SharedState.h"
 #include "platform/clock.h"
 
@@ -74,3 +75,24 @@ inline std::vector<ByteVector> takeQueue()
         frames.push_back(serialFifo.front());
     return frames;
 }
+
+// The queue emptied and every command's wait flag back to "not sent".
+inline void clearQueueAndWaitFlags()
+{
+    takeQueue();
+    FifoLock lock;
+    resetStateVar();
+}
+
+// The link thread for a whole test case: started on creation, killed and
+// joined when it goes.
+struct RunningLink
+{
+    SerialThreadComunication thread{10000};
+    RunningLink() { thread.start(); }
+    ~RunningLink()
+    {
+        thread.kill();
+        thread.join();
+    }
+};

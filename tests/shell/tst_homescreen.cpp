@@ -22,7 +22,6 @@
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
-#include "link/SerialThreadComunication.h"
 #include "remote/RemoteState.h"
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
@@ -69,7 +68,7 @@ class TestHomeScreen : public QObject
 
     TempRoot root; // one for the whole run: the link thread reads paths under it
     BoardSimProcess sim;
-    std::unique_ptr<SerialThreadComunication> link;
+    std::unique_ptr<RunningLink> link;
     std::unique_ptr<MainWindow> home;
     const int64_t t0 = 1760000000;
 
@@ -93,13 +92,11 @@ private slots:
         errorSystem.fillErrorTable();
         errorSystem.loadData();
         wireLayers();
-        link = std::make_unique<SerialThreadComunication>(10000);
-        link->start();
+        link = std::make_unique<RunningLink>();
     }
     void cleanupTestCase()
     {
-        link->kill();
-        link->join();
+        link.reset();
     }
     void init()
     {

@@ -14,7 +14,6 @@
 #include "data/WorkingTimer.h"
 #include "errors/ErrorManager.h"
 #include "link/ProtocolConversion.h"
-#include "link/SerialThreadComunication.h"
 #include "remote/RemoteState.h"
 #include "shell/MainWindow.h"
 #include "shell/Wiring.h"
@@ -60,7 +59,7 @@ class TestWorkEntries : public QObject
 
     TempRoot root;
     BoardSimProcess sim;
-    std::unique_ptr<SerialThreadComunication> link;
+    std::unique_ptr<RunningLink> link;
     std::unique_ptr<MainWindow> home;
 
     bool board(const QString &command) { return sim.command(command) == "ok"; }
@@ -91,22 +90,16 @@ private slots:
         machineLife.load();
         QVERIFY(settings.save() && settings.load());
         wireLayers();
-        link = std::make_unique<SerialThreadComunication>(10000);
-        link->start();
+        link = std::make_unique<RunningLink>();
     }
     void cleanupTestCase()
     {
-        link->kill();
-        link->join();
+        link.reset();
     }
     void init()
     {
         QVERIFY(board("reset all"));
-        takeQueue();
-        {
-            FifoLock lock;
-            resetStateVar();
-        }
+        clearQueueAndWaitFlags();
         actualSelectedGlass->reset();
         machineLife.resetFilterTime();
         canStartRemoteRecipe = true;

@@ -14,10 +14,10 @@
 #include "data/WorkingTimer.h"
 #include "errors/ErrorManager.h"
 #include "link/LinkHooks.h"
-#include "link/SerialThreadComunication.h"
 #include "platform/log.h"
 #include "work/RunningSummary.h"
 #include "work/WorkResources.h"
+#include "work/WorkRun.h"
 #include "work/running.h"
 
 #include <QDateTime>
@@ -39,7 +39,7 @@ class RunBench
 public:
     TempRoot root; // one for the whole run: the link thread reads paths under it
     BoardSimProcess sim;
-    std::unique_ptr<SerialThreadComunication> link;
+    std::unique_ptr<RunningLink> link;
     WorkSettings program;
 
     // Once per test executable.
@@ -59,14 +59,12 @@ public:
         resetStateVar(); // as start-up does before the link runs
         // What start-up wires: the board's error codes reach the error manager.
         LinkHooks::errorCodeRead = [](uint8_t code) { errorSystem.setErrorCode(code); };
-        link = std::make_unique<SerialThreadComunication>(10000);
-        link->start();
+        link = std::make_unique<RunningLink>();
         return true;
     }
     void end()
     {
-        link->kill();
-        link->join();
+        link.reset();
         platform::setLogSink({});
     }
 
@@ -116,17 +114,8 @@ public:
     // for the board's three answers; true when all accepted.
     bool startRun()
     {
-        std::queue<ByteVector> frames = BuildSequenceMsg(*actual);
-        if (frames.empty())
+        if (!queueWorkSequence())
             return false;
-        {
-            FifoLock lock;
-            for (; !frames.empty(); frames.pop())
-                serialFifo.push(frames.front());
-            waitStateVar(1);
-            waitStateVar(2);
-            waitStateVar(3);
-        }
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 8000 && !checkWaitStateVar())

@@ -10,7 +10,6 @@
 #include "data/Presets.h"
 #include "data/UserSettings.h"
 #include "data/WorkingTimer.h"
-#include "link/SerialThreadComunication.h"
 #include "work/QuickStartLiquid.h"
 #include "work/RemoteStart.h"
 #include "work/WorkResources.h"
@@ -40,7 +39,7 @@ class TestStartScreens : public QObject
 
     TempRoot root; // one for the whole run: the link thread reads paths under it
     BoardSimProcess sim;
-    std::unique_ptr<SerialThreadComunication> link;
+    std::unique_ptr<RunningLink> link;
 
     bool board(const QString &command) { return sim.command(command) == "ok"; }
 
@@ -82,22 +81,16 @@ private slots:
         initCuttingDefaultSettings();
         initWhippingDefaultSettings();
         machineLife.load();
-        link = std::make_unique<SerialThreadComunication>(10000);
-        link->start();
+        link = std::make_unique<RunningLink>();
     }
     void cleanupTestCase()
     {
-        link->kill();
-        link->join();
+        link.reset();
     }
     void init()
     {
         QVERIFY(board("reset all"));
-        takeQueue();
-        {
-            FifoLock lock;
-            resetStateVar();
-        }
+        clearQueueAndWaitFlags();
         actual = frostizing_soft;
         serialComunicationError = 0;
         displayError = false;
