@@ -45,8 +45,13 @@ QuickStartLiquid::~QuickStartLiquid()
 void QuickStartLiquid::setFunction(int function, bool, bool remote)
 {
     setFunctionCode(function == 2 ? 2 : 3);
+    // A preset chosen by the caller (the home screen's selection) is prepared
+    // as its program type key would; a recipe (a remote start) runs as it is.
+    const int chosenPreset = programType();
     if (!remote)
         setProgramType(settings.getDefaultChoise(this->function())); // 0 soft, 1 medium, 2 hard
+    else if (chosenPreset >= 0)
+        setProgramType(chosenPreset);
     retranslate();
     updateDisplay();
 }

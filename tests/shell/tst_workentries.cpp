@@ -206,6 +206,11 @@ private slots:
         QPointer<QuickStartLiquid> liquid = select->startScreen();
         QVERIFY(liquid && liquid->isVisible() && liquid->function() == 2);
         QCOMPARE(actual, cutting_soft);
+        // Prepared as a liquid program: one descent step, the emulsion
+        // block repeated (a frostizing mode here would mill it as portions).
+        QCOMPARE(int(actual->getEmulsionWorkingMode()), 127);
+        QCOMPARE(int(actual->getPortionDimension()), 2);
+        QVERIFY(actual->getTotalEmulsionCicle() > 0);
         touchAt(home.get(), kSoftTile); // still one work screen
         QCOMPARE(home->workScreen(), select.data());
         liquid->close();
