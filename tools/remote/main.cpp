@@ -82,7 +82,8 @@ A start opens the program's start screen on the machine; the operator starts
 the run there. The machine takes a start only while its home screen is idle.
 
 TYPE is 1/milling (frostizing), 2/cutting or 3/whipping. SIZE is 1 (small) or
-2 (big). Times (SINCE, DEADLINE, --seen) are seconds since the epoch, an ISO
+2 (big). A beaker CODE is the nine characters printed on it: a prefix, a dot
+and a number from 1 to 999999 (AB.000123). Times (SINCE, DEADLINE, --seen) are seconds since the epoch, an ISO
 date such as 2025-03-01T12:00:00Z, or +N with a unit s, m, h or d from now.
 
 Exit codes: 0 done; 1 usage, or a program file that is not a program; 2
