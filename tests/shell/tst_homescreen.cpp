@@ -26,42 +26,6 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 
-namespace {
-
-QStringList shownErrors()
-{
-    QStringList out;
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        out << e->displayMessage();
-    return out;
-}
-
-void closeErrors()
-{
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        e->close();
-}
-
-// A touch at `pos` of the window `top`, delivered to the widget found there.
-void touchAt(QWidget *top, const QPoint &pos)
-{
-    QWidget *target = top->childAt(pos) ? top->childAt(pos) : top;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
-}
-
-// Clicks the visible key with this text inside `w`.
-bool clickKey(QWidget *w, const QString &text)
-{
-    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-        if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
-            b->click();
-            return true;
-        }
-    return false;
-}
-
-} // namespace
-
 class TestHomeScreen : public QObject
 {
     Q_OBJECT
@@ -94,10 +58,7 @@ private slots:
         wireLayers();
         link = std::make_unique<RunningLink>();
     }
-    void cleanupTestCase()
-    {
-        link.reset();
-    }
+    void cleanupTestCase() { link.reset(); }
     void init()
     {
         QVERIFY(board("reset all"));
@@ -117,10 +78,7 @@ private slots:
     void cleanup()
     {
         home.reset();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(50);
+        closeWindows();
         platform::clearFixedNowForTests();
     }
 

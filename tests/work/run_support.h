@@ -3,35 +3,20 @@
 // pty with the real link thread in front of it, a program to run, starting a
 // run the way the start screens do, and the program's log.
 
-#include "../app/support_app.h"
+#include "support_work.h"
 
-#include "BoardSimProcess.h"
-#include "app/ErrorMessage.h"
-#include "app/Utils.h"
 #include "data/GlassElement.h"
-#include "data/SequenceMsg.h"
 #include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
 #include "errors/ErrorManager.h"
 #include "link/LinkHooks.h"
 #include "platform/log.h"
 #include "work/RunningSummary.h"
-#include "work/WorkResources.h"
 #include "work/WorkRun.h"
 #include "work/running.h"
 
 #include <QDateTime>
 #include <QMutex>
-
-#define WORK_TEST_MAIN(TestClass)                                                                                      \
-    int main(int argc, char *argv[])                                                                                   \
-    {                                                                                                                  \
-        QApplication app(argc, argv);                                                                                  \
-        initAppResources();                                                                                            \
-        initWorkResources();                                                                                           \
-        TestClass t;                                                                                                   \
-        return QTest::qExec(&t, argc, argv);                                                                           \
-    }
 
 // The board, the link and the program of a run.
 class RunBench
@@ -146,22 +131,6 @@ public:
             if (line.contains(text))
                 return true;
         return false;
-    }
-
-    static QStringList shownErrors()
-    {
-        QStringList out;
-        for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-            out << e->displayMessage();
-        return out;
-    }
-    static void closeWindows()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QTest::qWait(20);
     }
 
 private:

@@ -10,21 +10,12 @@
 #include "work/BeakerLevel.h"
 #include "work/QuickStartLiquid.h"
 #include "work/SelectFunction.h"
-#include "work/WorkResources.h"
 #include "work/quickstart.h"
 #include "work/speedadvancedsettings.h"
 
 #include <QTranslator>
 
 namespace {
-
-void press(QWidget *screen, const char *name, int times = 1)
-{
-    QPushButton *k = screen->findChild<QPushButton *>(name);
-    QVERIFY2(k, name);
-    for (int i = 0; i < times; ++i)
-        k->click();
-}
 
 QString labelText(QWidget *screen, const char *name)
 {
@@ -82,10 +73,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(20);
+        closeWindows();
         actual = frostizing_soft;
     }
 
@@ -349,12 +337,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    initWorkResources();
-    TestStartSettings t;
-    return QTest::qExec(&t, argc, argv);
-}
-
+WORK_TEST_MAIN(TestStartSettings)
 #include "tst_startsettings.moc"
