@@ -45,8 +45,7 @@ class TestConcurrentSaves : public QObject
 
     std::unique_ptr<TempRoot> root;
     std::unique_ptr<SmallDisk> ram;
-    std::unique_ptr<GlassElementsList> registry;
-    GlassElementsList *savedRegistry = glassList;
+    std::unique_ptr<FreshStores> stores;
 
 private slots:
     void init()
@@ -57,17 +56,13 @@ private slots:
         ram = std::make_unique<SmallDisk>(root->path("/home/root"), "64m");
         root->mkpath("/home/root/recipes/milling");
         root->mkpath("/home/root/glasses");
-        replaceRecipeLists();
-        registry = std::make_unique<GlassElementsList>();
-        glassList = registry.get();
+        stores = std::make_unique<FreshStores>();
         platform::setFixedNowForTests(T0);
     }
     void cleanup()
     {
         platform::clearFixedNowForTests();
-        glassList = savedRegistry;
-        registry.reset();
-        replaceRecipeLists(false);
+        stores.reset();
         ram.reset();
         root.reset();
     }
@@ -76,8 +71,7 @@ private slots:
     {
         const QString file = QString::fromStdString(GlassElementsList::filePath());
         for (int round = 0; round < ROUNDS; ++round) {
-            registry = std::make_unique<GlassElementsList>();
-            glassList = registry.get();
+            stores->freshRegistry();
             inTwoThreads([](int thread) {
                 for (int i = 0; i < CHANGES; ++i) {
                     GlassElement g;

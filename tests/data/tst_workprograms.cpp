@@ -64,14 +64,6 @@ QList<QByteArray> drain(std::queue<ByteVector> frames)
     return out;
 }
 
-WorkSettings program(const char *path, const char *filename)
-{
-    WorkSettings w;
-    w.path = path;
-    w.filename = filename;
-    return w;
-}
-
 } // namespace
 
 class TestWorkPrograms : public QObject
