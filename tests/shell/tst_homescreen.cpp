@@ -26,13 +26,10 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 
-class TestHomeScreen : public QObject
+class TestHomeScreen : public QObject, BoardBench
 {
     Q_OBJECT
 
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
     std::unique_ptr<MainWindow> home;
     const int64_t t0 = 1760000000;
 
@@ -45,20 +42,17 @@ class TestHomeScreen : public QObject
             home->startDialog()->close();
     }
     void waitTicks(int n) { QTest::qWait(n * MainWindow::kPollMs + 50); }
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(sim.start());
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        QVERIFY(startBoard());
         // What start-up does before the home screen exists.
         errorSystem.fillErrorTable();
         errorSystem.loadData();
         wireLayers();
-        link = std::make_unique<RunningLink>();
+        startLink();
     }
-    void cleanupTestCase() { link.reset(); }
     void init()
     {
         QVERIFY(board("reset all"));

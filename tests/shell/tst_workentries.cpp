@@ -25,16 +25,12 @@ const QPoint kWhipCutTile(80, 212);
 
 } // namespace
 
-class TestWorkEntries : public QObject
+class TestWorkEntries : public QObject, BoardBench
 {
     Q_OBJECT
 
-    TempRoot root;
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
     std::unique_ptr<MainWindow> home;
 
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
     // The home screen past its first ready tick (the anomaly check is done).
     void openHome()
@@ -51,8 +47,7 @@ class TestWorkEntries : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(sim.start());
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        QVERIFY(startBoard());
         QVERIFY(root.mkpath("/home/root/recipes"));
         errorSystem.fillErrorTable();
         errorSystem.loadData();
@@ -62,9 +57,8 @@ private slots:
         machineLife.load();
         QVERIFY(settings.save() && settings.load());
         wireLayers();
-        link = std::make_unique<RunningLink>();
+        startLink();
     }
-    void cleanupTestCase() { link.reset(); }
     void init()
     {
         QVERIFY(board("reset all"));

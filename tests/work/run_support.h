@@ -19,20 +19,16 @@
 #include <QMutex>
 
 // The board, the link and the program of a run.
-class RunBench
+class RunBench : public BoardBench
 {
 public:
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
     WorkSettings program;
 
     // Once per test executable.
     bool begin()
     {
-        if (!sim.start())
+        if (!startBoard())
             return false;
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
         syscmd::setSyncRunnerForTests([] {});
         platform::setLogSink([this](const std::string &line) {
             QMutexLocker l(&logMutex);
@@ -44,7 +40,7 @@ public:
         resetStateVar(); // as start-up does before the link runs
         // What start-up wires: the board's error codes reach the error manager.
         LinkHooks::errorCodeRead = [](uint8_t code) { errorSystem.setErrorCode(code); };
-        link = std::make_unique<RunningLink>();
+        startLink();
         return true;
     }
     void end()
@@ -91,7 +87,6 @@ public:
         return false;
     }
 
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
     int sent(int code) { return sim.value(QString("count %1").arg(code)).toInt(); }
     QString lastFrame(int code) { return sim.value(QString("last %1").arg(code)); }
 

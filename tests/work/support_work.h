@@ -35,6 +35,26 @@ inline QString shownErrorPicture()
     return picture && picture->movie() ? picture->movie()->fileName() : QString();
 }
 
+// The simulated board on a pty and the link thread talking to it, for a
+// whole test executable: startBoard() first, startLink() once the program's
+// state is set up. The link stops before the board goes.
+struct BoardBench
+{
+    TempRoot root; // one for the whole run: the link thread reads paths under it
+    BoardSimProcess sim;
+    std::unique_ptr<RunningLink> link;
+
+    bool startBoard()
+    {
+        if (!sim.start())
+            return false;
+        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        return true;
+    }
+    void startLink() { link = std::make_unique<RunningLink>(); }
+    bool board(const QString &command) { return sim.command(command) == "ok"; }
+};
+
 // The key named `name` of a screen, and pressing it.
 inline QPushButton *key(QWidget *screen, const char *name)
 {

@@ -55,15 +55,11 @@ const struct DamagingRow
 
 } // namespace
 
-class TestStartScreens : public QObject
+class TestStartScreens : public QObject, BoardBench
 {
     Q_OBJECT
 
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
 
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
     // The frostizing start as the SOFT tile opens it.
     QPointer<quickstart> openSoft()
@@ -97,15 +93,13 @@ class TestStartScreens : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(sim.start());
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        QVERIFY(startBoard());
         initMillingDefaultSettings();
         initCuttingDefaultSettings();
         initWhippingDefaultSettings();
         machineLife.load();
-        link = std::make_unique<RunningLink>();
+        startLink();
     }
-    void cleanupTestCase() { link.reset(); }
     void init()
     {
         QVERIFY(board("reset all"));
@@ -258,35 +252,34 @@ private slots:
     // an emulsion mode; the next attempt goes on to the other checks.
     void filterWarningOncePerScreen()
     {
-        const QString filter = "Cambiare filtro aspirazione aria";
+        const QString filter = "Cambiare filtro aspirazione aria", gasket = "Insert gasket seal before start working.";
         machineLife.addTimePump(WorkingTimer::FILTER_LIMIT + 1, WorkingTimer::PRESSION_PUMP);
         QVERIFY(machineLife.checkFilterChange());
         QVERIFY(board("set gasket 0")); // a later check that stops the attempt
         QTRY_COMPARE_WITH_TIMEOUT(machineFlags(), QString("gasket=0 lid=1 glass=1 closeok=1"), 5000);
+        // What one attempt to start shows; closed again.
+        const auto attempt = [](QWidget *screen) {
+            press(screen, "start_work");
+            const QStringList shown = shownErrors();
+            closeErrors();
+            return shown;
+        };
 
         QPointer<QuickStartLiquid> liquid = openLiquid(2);
         QVERIFY(!liquid->filterWarned());
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{filter});
+        QCOMPARE(attempt(liquid), QStringList{filter});
         QVERIFY(liquid->filterWarned());
-        closeErrors();
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{"Insert gasket seal before start working."});
-        closeErrors();
+        QCOMPARE(attempt(liquid), QStringList{gasket});
         liquid->close();
-
         // A new screen warns again.
         liquid = openLiquid(3);
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{filter});
-        closeErrors();
+        QCOMPARE(attempt(liquid), QStringList{filter});
         liquid->close();
 
         // A frostizing program (no emulsion mode) is not held up by it.
         QPointer<quickstart> q = openSoft();
         press(q, "portion_plus");
-        press(q, "start_work");
-        QCOMPARE(shownErrors(), QStringList{"Insert gasket seal before start working."});
+        QCOMPARE(attempt(q), QStringList{gasket});
         QVERIFY(!q->filterWarned());
         verifyNothingQueued();
     }
