@@ -129,6 +129,18 @@ inline void clearQueueAndWaitFlags()
     resetStateVar();
 }
 
+inline QByteArray be16(quint16 v) { return QByteArray() + char(v >> 8) + char(v & 0xFF); }
+inline QByteArray be32(quint32 v) { return be16(quint16(v >> 16)) + be16(quint16(v)); }
+
+// The error counter file: fatal flag, then (consecutive, total) for each of the 14 codes.
+inline QByteArray errorCounterFile(bool fatal, const QMap<int, QPair<quint16, quint32>> &counts)
+{
+    QByteArray b(1, fatal ? 1 : 0);
+    for (int code = 0; code < 14; ++code)
+        b += be16(counts.value(code).first) + be32(counts.value(code).second);
+    return b;
+}
+
 // The link thread for a whole test case: started on creation, killed and
 // joined when it goes.
 struct RunningLink

@@ -10,22 +10,6 @@
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 
-namespace {
-
-QByteArray be16(quint16 v) { return QByteArray() + char(v >> 8) + char(v & 0xFF); }
-QByteArray be32(quint32 v) { return be16(quint16(v >> 16)) + be16(quint16(v)); }
-
-// The counter file: fatal flag, then (consecutive, total) for each of the 14 codes.
-QByteArray counterFile(bool fatal, const QMap<int, QPair<quint16, quint32>> &counts)
-{
-    QByteArray b(1, fatal ? 1 : 0);
-    for (int code = 0; code < 14; ++code)
-        b += be16(counts.value(code).first) + be32(counts.value(code).second);
-    return b;
-}
-
-} // namespace
-
 class ErrorManagerTest : public QObject
 {
     Q_OBJECT
@@ -99,7 +83,7 @@ private slots:
     void countersStopAt65500()
     {
         // A total already beyond the limit stays.
-        QVERIFY(root->writeFile("/home/root/error", counterFile(false, {{1, {65499, 65499}}, {5, {65500, 4000000000u}}})));
+        QVERIFY(root->writeFile("/home/root/error", errorCounterFile(false, {{1, {65499, 65499}}, {5, {65500, 4000000000u}}})));
         ErrorManager &e = fresh();
         for (int code : {1, 1, 5})
             e.setErrorCode(uint8_t(code));
@@ -115,17 +99,17 @@ private slots:
         for (int code : {5, 5, 12})
             e.setErrorCode(uint8_t(code));
         QVERIFY(syncs >= 6); // log and counters, each forced to storage
-        const QByteArray counted = counterFile(false, {{5, {2, 2}}, {12, {1, 1}}});
+        const QByteArray counted = errorCounterFile(false, {{5, {2, 2}}, {12, {1, 1}}});
         QCOMPARE(root->readFile("/home/root/error"), counted);
         // Consecutive counts reset for an advanced user only, totals for the builder.
         e.resetConsecutiveError();
         QCOMPARE(root->readFile("/home/root/error"), counted);
         advancedUserEnabled = true;
         e.resetConsecutiveError();
-        QCOMPARE(root->readFile("/home/root/error"), counterFile(false, {{5, {0, 2}}, {12, {0, 1}}}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(false, {{5, {0, 2}}, {12, {0, 1}}}));
         costructorEnable = true;
         e.resetConsecutiveError();
-        QCOMPARE(root->readFile("/home/root/error"), counterFile(false, {}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(false, {}));
     }
 
     // The link thread may report a code before the stored counters are read:
@@ -133,14 +117,14 @@ private slots:
     // must not make the poll rewrite the file on every tick.
     void counterFileIsReadBeforeItIsWrittenAndOnlyWrittenOnChange()
     {
-        const QByteArray stored = counterFile(true, {{1, {24, 24}}, {5, {2, 1234}}});
+        const QByteArray stored = errorCounterFile(true, {{1, {24, 24}}, {5, {2, 1234}}});
         QVERIFY(root->writeFile("/home/root/error", stored));
         ErrorManager &e = fresh(false);
         e.setErrorCode(5);
         QCOMPARE(root->readFile("/home/root/error"), stored);
         e.loadData();
         e.setErrorCode(5);
-        QCOMPARE(root->readFile("/home/root/error"), counterFile(true, {{1, {24, 24}}, {5, {3, 1235}}}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(true, {{1, {24, 24}}, {5, {3, 1235}}}));
 
         errorshow_onetime = true; // an error was already shown in this run
         e.setErrorCode(1);        // 25 of 25
@@ -155,7 +139,7 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("fatal");
         QTest::addColumn<QList<int>>("counts"); // consecutive 1, total 1, total 13
-        const QByteArray whole = counterFile(true, {{1, {3, 70000}}, {13, {1, 9}}});
+        const QByteArray whole = errorCounterFile(true, {{1, {3, 70000}}, {13, {1, 9}}});
         QTest::newRow("whole") << whole << true << QList<int>{3, 70000, 9};
         QTest::newRow("torn inside code 7") << whole.left(whole.size() - 40) << true << QList<int>{3, 70000, 0};
         QTest::newRow("missing") << QByteArray() << false << QList<int>{0, 0, 0};
