@@ -1,9 +1,11 @@
 #pragma once
 // What the screen tests share: the usual headers, acting on a modal dialog
-// from inside its event loop, finding shown windows and the command queue.
+// from inside its event loop, finding, touching and closing shown windows and
+// the command queue.
 
 #include "TempRoot.h"
 #include "app/AppState.h"
+#include "app/ErrorMessage.h"
 #include "data/DataState.h"
 #include "data/SystemCommand.h"
 #include "link/ByteUtils.h"
@@ -66,6 +68,49 @@ T *shownWindow()
     return shown.isEmpty() ? nullptr : shown.first();
 }
 
+// Texts of the error dialogs on screen.
+inline QStringList shownErrors()
+{
+    QStringList out;
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        out << e->displayMessage();
+    return out;
+}
+
+inline void closeErrors()
+{
+    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
+        e->close();
+}
+
+// Closes every visible window and lets those that delete themselves go.
+inline void closeWindows()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::qWait(50);
+}
+
+// Clicks the visible key with this text inside `w`.
+inline bool clickKey(QWidget *w, const QString &text)
+{
+    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
+        if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
+            b->click();
+            return true;
+        }
+    return false;
+}
+
+// A touch at `pos` of the window `top`, delivered to the widget found there.
+inline void touchAt(QWidget *top, const QPoint &pos)
+{
+    QWidget *target = top->childAt(pos) ? top->childAt(pos) : top;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
+}
+
 // Empties the board command queue, returning what it held.
 inline std::vector<ByteVector> takeQueue()
 {
@@ -82,6 +127,18 @@ inline void clearQueueAndWaitFlags()
     takeQueue();
     FifoLock lock;
     resetStateVar();
+}
+
+inline QByteArray be16(quint16 v) { return QByteArray() + char(v >> 8) + char(v & 0xFF); }
+inline QByteArray be32(quint32 v) { return be16(quint16(v >> 16)) + be16(quint16(v)); }
+
+// The error counter file: fatal flag, then (consecutive, total) for each of the 14 codes.
+inline QByteArray errorCounterFile(bool fatal, const QMap<int, QPair<quint16, quint32>> &counts)
+{
+    QByteArray b(1, fatal ? 1 : 0);
+    for (int code = 0; code < 14; ++code)
+        b += be16(counts.value(code).first) + be32(counts.value(code).second);
+    return b;
 }
 
 // The link thread for a whole test case: started on creation, killed and

@@ -52,13 +52,7 @@ private slots:
         FifoLock lock;
         resetStateVar();
     }
-    void cleanup()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(20);
-    }
+    void cleanup() { closeWindows(); }
 
     void errorDialogClosesOnItsKeyAndFitsLongTexts()
     {

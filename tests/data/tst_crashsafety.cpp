@@ -21,7 +21,6 @@
 #include "platform/log.h"
 #include "platform/paths.h"
 
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -112,18 +111,6 @@ void saveAll(int version)
 
 using Files = QMap<QString, QByteArray>; // path below the root -> content
 
-Files scan(const QString &root)
-{
-    Files files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly))
-            files.insert(f.fileName().mid(root.size()), f.readAll());
-    }
-    return files;
-}
-
 // What the program's own readers make of each file ("?" when one fails).
 QMap<QString, QString> readBack()
 {
@@ -189,7 +176,7 @@ private slots:
             timer.start();
             saveAll(v);
             roundNs << timer.nsecsElapsed();
-            version[v] = scan(root.root());
+            version[v] = root.files();
             read[v] = readBack();
         }
         QCOMPARE(version[0].keys(), version[1].keys());
@@ -238,7 +225,7 @@ private slots:
             p.kill();
             QVERIFY(p.waitForFinished(10000));
 
-            const Files now = scan(root.root());
+            const Files now = root.files();
             const QMap<QString, QString> loaded = readBack();
             for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
                 const QString &file = it.key();

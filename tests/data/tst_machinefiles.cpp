@@ -10,9 +10,7 @@
 #include "data/DataState.h"
 #include "data/Reminder.h"
 #include "data/SystemCommand.h"
-#include "data/Tables.h"
 #include "data/UserSettings.h"
-#include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
 #include "platform/clock.h"
 
@@ -431,12 +429,6 @@ private slots:
         w.addMaxTemperature(90.0);
         w.load();
         QCOMPARE(w.getMaxTemperature(), 40.0);
-
-        // A converted sample of the running program reaches the stored maxima.
-        machineLife.load();
-        temperatureConversionTable[100] = 61.5;
-        actual->registerNewTemperature(100);
-        QCOMPARE(machineLife.getMaxTemperature(), 61.5);
     }
 
     // Each line: minute, hour, day, month, 0, low byte of the year, line end.

@@ -41,36 +41,18 @@ struct Trace
     }
 };
 
-WorkSettings program(const char *path, const char *filename)
-{
-    WorkSettings w;
-    w.path = path;
-    w.filename = filename;
-    return w;
-}
-
 // A recipe and a beaker saved, changed, read back and deleted, then a save
 // into a folder that is not there and a reminder.
 Trace storeAndReadBack()
 {
     Trace t;
-    replaceRecipeLists();
-    GlassElementsList registry;
-    GlassElementsList *const savedRegistry = glassList;
-    glassList = &registry;
+    FreshStores stores;
 
     WorkSettings w = program("milling", "Sorbetto");
     t.note("save recipe", w.Save("op"));
     platform::advanceFixedNowForTests(1);
     t.note("add ingredient", w.addIngredient("ab", "1", "op"));
-    GlassElement g;
-    g.setGlassCode("AB.123456");
-    g.setGlassType("2");
-    g.setCreationDate(static_cast<uint32_t>(platform::nowSeconds()));
-    g.setRecipeCode(10000);
-    g.setRecipeType(1);
-    g.initResidualContent();
-    t.note("save beaker", g.Save("op"));
+    t.note("save beaker", bigBeaker().Save("op"));
 
     replaceRecipeLists();
     recipesMillingList->Load();
@@ -78,7 +60,7 @@ Trace storeAndReadBack()
     GlassElement b;
     b.setGlassCode("AB.123456");
     t.note("read back", recipesMillingList->contains("Sorbetto") && back.Load() && back.ingredientList == QStringList{"ab"}
-                            && registry.Load() && registry.contains("AB.123456") && b.Load()
+                            && stores.registry->Load() && stores.registry->contains("AB.123456") && b.Load()
                             && b.getRecipeCode() == 10000u);
 
     platform::advanceFixedNowForTests(1);
@@ -93,7 +75,6 @@ Trace storeAndReadBack()
     d.day = 3;
     d.minute = 10;
     t.note("reminder", write_warning_reminder(d, WRNG_FILTRO));
-    glassList = savedRegistry;
     return t;
 }
 
@@ -110,7 +91,6 @@ private slots:
     {
         platform::useMemoryFilesForTests(false);
         platform::clearFixedNowForTests();
-        replaceRecipeLists(false);
     }
 
     void storesBehaveAsOnTheDisk()

@@ -13,7 +13,6 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 
-#include <QDirIterator>
 #include <QtTest>
 
 #include <functional>
@@ -23,49 +22,24 @@ namespace {
 
 constexpr uint32_t T0 = 1700000000;
 
-using Files = QMap<QString, QByteArray>;
-
 // Every file below the root (temporaries included), but the filler.
-Files scan(const QString &root)
+QMap<QString, QByteArray> scan(const TempRoot &root)
 {
-    Files files;
-    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString path = it.next();
-        QFile f(path);
-        if (!SmallDisk::isFiller(path))
-            files[path.mid(root.size())] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
-    }
+    QMap<QString, QByteArray> files = root.files();
+    for (auto it = files.begin(); it != files.end();)
+        it = SmallDisk::isFiller(it.key()) ? files.erase(it) : std::next(it);
     return files;
-}
-
-WorkSettings recipe(const QString &filename)
-{
-    WorkSettings w;
-    w.path = "milling";
-    w.filename = filename;
-    return w;
 }
 
 // The stored recipe "Base" (10000), as the remote interpreter loads it.
 WorkSettings base()
 {
-    WorkSettings w = recipe("10000");
+    WorkSettings w = program("milling", "10000");
     w.Load();
     return w;
 }
 
-GlassElement beaker(const char *code)
-{
-    GlassElement g;
-    g.setGlassCode(code);
-    g.setGlassType("1");
-    g.setCreationDate();
-    g.setDeadLineDate(T0 + 1000);
-    g.setRecipeCode(10000);
-    g.setRecipeType(1);
-    g.initResidualContent();
-    return g;
-}
+GlassElement beaker(const char *code) { return bigBeaker(code, T0 + 1000); }
 
 // What the lists and the registry tell the remote application.
 QString storesAsSeen()
@@ -88,8 +62,7 @@ class TestStorageFaults : public QObject
 
     std::unique_ptr<TempRoot> root;
     std::unique_ptr<SmallDisk> disk;
-    std::unique_ptr<GlassElementsList> registry;
-    GlassElementsList *savedRegistry = glassList;
+    std::unique_ptr<FreshStores> stores;
 
 private slots:
     void init()
@@ -101,14 +74,12 @@ private slots:
         root->mkpath("/home/root/recipes/milling");
         root->mkpath("/home/root/glasses");
         root->mkpath("/mnt/mmc-memory/recipes/milling");
-        replaceRecipeLists();
-        registry = std::make_unique<GlassElementsList>();
-        glassList = registry.get();
+        stores = std::make_unique<FreshStores>();
         platform::setFixedNowForTests(T0);
         platform::setLogSink([](const std::string &) {});
 
         // Stored while there is room: recipe "Base" with one ingredient, a beaker.
-        WorkSettings w = recipe("Base");
+        WorkSettings w = program("milling", "Base");
         QVERIFY(w.Save("op"));
         QVERIFY(w.addIngredient("Latte", "1 l", "op"));
         QVERIFY(beaker("AB.000001").Save("op"));
@@ -119,9 +90,7 @@ private slots:
     {
         platform::setLogSink(nullptr);
         platform::clearFixedNowForTests();
-        glassList = savedRegistry;
-        registry.reset();
-        replaceRecipeLists(false);
+        stores.reset();
         disk.reset();
         root.reset();
     }
@@ -140,8 +109,8 @@ private slots:
             {"update ingredient", [] { return base().updateIngredient("Panna", "2 dl", 0, "remote"); }, false},
             {"delete ingredient", [] { return base().deleteIngredient(0, "remote"); }, false},
             {"delete all ingredients", [] { return base().deleteAllIngredient("remote"); }, false},
-            {"new recipe", [] { return recipe("Nuova").Save("remote"); }, true},
-            {"save under a known name", [] { return recipe("Base").Save("remote"); }, false},
+            {"new recipe", [] { return program("milling", "Nuova").Save("remote"); }, true},
+            {"save under a known name", [] { return program("milling", "Base").Save("remote"); }, false},
             {"rename", [] { return base().Update("Base 2", "remote"); }, false},
             {"delete recipe", [] { return base().Delete("remote"); }, false},
             {"new beaker", [] { return beaker("AB.000002").Save("remote"); }, true},
@@ -158,17 +127,17 @@ private slots:
                 if (onePageFree && !c.refusedWithOnePageFree)
                     continue;
                 const QString at = QString(c.name) + (onePageFree ? ", one page free" : "");
-                const Files files = scan(root->root());
+                const auto files = scan(*root);
                 const QString seen = storesAsSeen();
                 QVERIFY2(!c.change(), qPrintable(at));
-                QVERIFY2(scan(root->root()) == files, qPrintable(at));
+                QVERIFY2(scan(*root) == files, qPrintable(at));
                 QCOMPARE(storesAsSeen(), seen);
             }
         }
 
         // A refused new recipe hands its code out again once there is room.
         disk->release(1000);
-        WorkSettings w = recipe("Nuova");
+        WorkSettings w = program("milling", "Nuova");
         QVERIFY(w.Save("op"));
         QCOMPARE(w.filename, QString("10001"));
     }
@@ -177,7 +146,7 @@ private slots:
     // its code as a name.
     void refusedSaveKeepsTheProgram()
     {
-        WorkSettings w = recipe("Nuova");
+        WorkSettings w = program("milling", "Nuova");
         w.setExtraEmulsionStep(1);
         w.setReworkAddStep(2);
         QVERIFY(!w.Save("op"));

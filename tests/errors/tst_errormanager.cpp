@@ -10,27 +10,24 @@
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 
-namespace {
-
-QByteArray be16(quint16 v) { return QByteArray() + char(v >> 8) + char(v & 0xFF); }
-QByteArray be32(quint32 v) { return be16(quint16(v >> 16)) + be16(quint16(v)); }
-
-// The counter file: fatal flag, then (consecutive, total) for each of the 14 codes.
-QByteArray counterFile(bool fatal, const QMap<int, QPair<quint16, quint32>> &counts)
-{
-    QByteArray b(1, fatal ? 1 : 0);
-    for (int code = 0; code < 14; ++code)
-        b += be16(counts.value(code).first) + be32(counts.value(code).second);
-    return b;
-}
-
-} // namespace
-
 class ErrorManagerTest : public QObject
 {
     Q_OBJECT
 
     int syncs = 0;
+    std::unique_ptr<TempRoot> root;
+    std::unique_ptr<ErrorManager> manager;
+
+    // A manager with its table filled, over the files written so far; with
+    // `load`, the stored counters read as at start-up.
+    ErrorManager &fresh(bool load = true)
+    {
+        manager = std::make_unique<ErrorManager>();
+        manager->fillErrorTable();
+        if (load)
+            manager->loadData();
+        return *manager;
+    }
 
 private slots:
     void initTestCase()
@@ -40,6 +37,7 @@ private slots:
     }
     void init()
     {
+        root = std::make_unique<TempRoot>();
         reset_errori();
         ErrorWindowFlag = advancedUserEnabled = costructorEnable = usbMount = false;
         // The work state the link last reported, logged with each error.
@@ -54,6 +52,8 @@ private slots:
     }
     void cleanup()
     {
+        manager.reset();
+        root.reset();
         platform::clearFixedNowForTests();
         // Closed dialogs delete themselves on the next pass of the event loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -61,7 +61,6 @@ private slots:
 
     void countingOnceOrEveryTime()
     {
-        TempRoot root;
         ErrorManager e;
         e.setErrorCode(3); // before the home screen has filled the table: logged only
         e.fillErrorTable();
@@ -83,12 +82,9 @@ private slots:
 
     void countersStopAt65500()
     {
-        TempRoot root;
         // A total already beyond the limit stays.
-        QVERIFY(root.writeFile("/home/root/error", counterFile(false, {{1, {65499, 65499}}, {5, {65500, 4000000000u}}})));
-        ErrorManager e;
-        e.fillErrorTable();
-        e.loadData();
+        QVERIFY(root->writeFile("/home/root/error", errorCounterFile(false, {{1, {65499, 65499}}, {5, {65500, 4000000000u}}})));
+        ErrorManager &e = fresh();
         for (int code : {1, 1, 5})
             e.setErrorCode(uint8_t(code));
         QCOMPARE(QList<int>({e.getActualError()[1], int(e.getErrorOccunrnce()[1]), e.getActualError()[5]}),
@@ -98,25 +94,22 @@ private slots:
 
     void counterFileBytesAndReset()
     {
-        TempRoot root;
-        ErrorManager e;
-        e.fillErrorTable();
-        e.loadData(); // a first start: no file yet
+        ErrorManager &e = fresh(); // a first start: no file yet
         syncs = 0;
         for (int code : {5, 5, 12})
             e.setErrorCode(uint8_t(code));
         QVERIFY(syncs >= 6); // log and counters, each forced to storage
-        const QByteArray counted = counterFile(false, {{5, {2, 2}}, {12, {1, 1}}});
-        QCOMPARE(root.readFile("/home/root/error"), counted);
+        const QByteArray counted = errorCounterFile(false, {{5, {2, 2}}, {12, {1, 1}}});
+        QCOMPARE(root->readFile("/home/root/error"), counted);
         // Consecutive counts reset for an advanced user only, totals for the builder.
         e.resetConsecutiveError();
-        QCOMPARE(root.readFile("/home/root/error"), counted);
+        QCOMPARE(root->readFile("/home/root/error"), counted);
         advancedUserEnabled = true;
         e.resetConsecutiveError();
-        QCOMPARE(root.readFile("/home/root/error"), counterFile(false, {{5, {0, 2}}, {12, {0, 1}}}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(false, {{5, {0, 2}}, {12, {0, 1}}}));
         costructorEnable = true;
         e.resetConsecutiveError();
-        QCOMPARE(root.readFile("/home/root/error"), counterFile(false, {}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(false, {}));
     }
 
     // The link thread may report a code before the stored counters are read:
@@ -124,16 +117,14 @@ private slots:
     // must not make the poll rewrite the file on every tick.
     void counterFileIsReadBeforeItIsWrittenAndOnlyWrittenOnChange()
     {
-        TempRoot root;
-        const QByteArray stored = counterFile(true, {{1, {24, 24}}, {5, {2, 1234}}});
-        QVERIFY(root.writeFile("/home/root/error", stored));
-        ErrorManager e;
-        e.fillErrorTable();
+        const QByteArray stored = errorCounterFile(true, {{1, {24, 24}}, {5, {2, 1234}}});
+        QVERIFY(root->writeFile("/home/root/error", stored));
+        ErrorManager &e = fresh(false);
         e.setErrorCode(5);
-        QCOMPARE(root.readFile("/home/root/error"), stored);
+        QCOMPARE(root->readFile("/home/root/error"), stored);
         e.loadData();
         e.setErrorCode(5);
-        QCOMPARE(root.readFile("/home/root/error"), counterFile(true, {{1, {24, 24}}, {5, {3, 1235}}}));
+        QCOMPARE(root->readFile("/home/root/error"), errorCounterFile(true, {{1, {24, 24}}, {5, {3, 1235}}}));
 
         errorshow_onetime = true; // an error was already shown in this run
         e.setErrorCode(1);        // 25 of 25
@@ -148,7 +139,7 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("fatal");
         QTest::addColumn<QList<int>>("counts"); // consecutive 1, total 1, total 13
-        const QByteArray whole = counterFile(true, {{1, {3, 70000}}, {13, {1, 9}}});
+        const QByteArray whole = errorCounterFile(true, {{1, {3, 70000}}, {13, {1, 9}}});
         QTest::newRow("whole") << whole << true << QList<int>{3, 70000, 9};
         QTest::newRow("torn inside code 7") << whole.left(whole.size() - 40) << true << QList<int>{3, 70000, 0};
         QTest::newRow("missing") << QByteArray() << false << QList<int>{0, 0, 0};
@@ -156,11 +147,8 @@ private slots:
     void counterFileLoading()
     {
         QFETCH(QByteArray, file);
-        TempRoot root;
-        QVERIFY(file.isEmpty() || root.writeFile("/home/root/error", file));
-        ErrorManager e;
-        e.fillErrorTable();
-        e.loadData();
+        QVERIFY(file.isEmpty() || root->writeFile("/home/root/error", file));
+        ErrorManager &e = fresh();
         QTEST(e.isFatal(), "fatal");
         QCOMPARE(e.getActualError().size(), size_t(14));
         QTEST(QList<int>({e.getActualError()[1], int(e.getErrorOccunrnce()[1]), int(e.getErrorOccunrnce()[13])}),
@@ -169,11 +157,8 @@ private slots:
 
     void limitsFile()
     {
-        TempRoot root;
-        QVERIFY(root.writeFile("/home/root/error.csv", "30, 0,abc,-4\r\n7\n\n70000,9,1,2,3,4,5,6,7,8,9,10\n"));
-        ErrorManager e;
-        e.fillErrorTable();
-        e.loadData();
+        QVERIFY(root->writeFile("/home/root/error.csv", "30, 0,abc,-4\r\n7\n\n70000,9,1,2,3,4,5,6,7,8,9,10\n"));
+        ErrorManager &e = fresh();
         QList<int> limits;
         for (int code = 0; code < 14; ++code)
             limits << e.consecutiveLimit(uint8_t(code));
@@ -184,15 +169,13 @@ private slots:
 
     void occurrenceLogBytesAndTornTail()
     {
-        TempRoot root;
         // A power cut left a record and a half.
         const QByteArray first = be32(0) + be32(1000) + QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
-        QVERIFY(root.writeFile("/home/root/error_details", first + QByteArray(5, '\0')));
+        QVERIFY(root->writeFile("/home/root/error_details", first + QByteArray(5, '\0')));
         platform::setFixedNowForTests(0x0102030405LL);
-        ErrorManager e;
-        e.fillErrorTable();
+        ErrorManager &e = fresh(false);
         e.setErrorCode(6);
-        QCOMPARE(root.readFile("/home/root/error_details"),
+        QCOMPARE(root->readFile("/home/root/error_details"),
                  first + be32(1) + be32(0x02030405) + QByteArray("\x06\x01\xff\x0c\x03\x08\x05\x70", 8));
         QVERIFY(e.loadListError());
         QCOMPARE(e.loadedOccurrences(), size_t(2));
@@ -202,9 +185,7 @@ private slots:
     // error stays present while its dialog is up and goes when it is closed.
     void shownOncePerRunWithoutBlocking()
     {
-        TempRoot root;
-        ErrorManager e;
-        e.fillErrorTable();
+        ErrorManager &e = fresh(false);
         QStringList shown;
         auto closeShown = [&] {
             for (ErrorMessage *m : visibleWindows<ErrorMessage>()) {
@@ -256,19 +237,17 @@ private slots:
 
     void csvExportToUsbStick()
     {
-        TempRoot root;
         serialNumber = "FP-0042";
         platform::setFixedNowForTests(QDateTime(QDate(2025, 3, 4), QTime(10, 20, 30)).toSecsSinceEpoch());
-        ErrorManager e;
-        e.fillErrorTable();
+        ErrorManager &e = fresh(false);
         e.setErrorCode(5);
         platform::advanceFixedNowForTests(65);
         e.setErrorCode(99); // outside the table: logged without a name
         QVERIFY(e.loadListError());
         // Without the stick mounted nothing is written, even where it would go.
-        QVERIFY(root.mkpath("/mnt/usb-memory"));
+        QVERIFY(root->mkpath("/mnt/usb-memory"));
         QVERIFY(!e.listErrorToCSV());
-        QVERIFY(QDir(root.path("/mnt/usb-memory")).isEmpty());
+        QVERIFY(QDir(root->path("/mnt/usb-memory")).isEmpty());
         usbMount = true;
         QVERIFY(e.listErrorToCSV());
         QByteArray expected = "SN: FP-0042\nTOTAL ERROR\nError Name;Error Tot.;Error Att.\n";
@@ -278,7 +257,7 @@ private slots:
                                       "Velocità Discesa;Porzioni Richieste;Porzioni Lavorate;Pressione\n")
                         .toUtf8();
         expected += "2025-03-04 10:20:30;ERROR 5 Description E5;1;255;12;3;8;5;112\n2025-03-04 10:21:35;;1;255;12;3;8;5;112\n";
-        QCOMPARE(root.readFile("/mnt/usb-memory/error_details_2025-03-04.csv"), expected);
+        QCOMPARE(root->readFile("/mnt/usb-memory/error_details_2025-03-04.csv"), expected);
     }
 
     void anomalyStopIsSentTwiceAtMostAndClosesWithTheWork()
@@ -302,7 +281,6 @@ private slots:
 
     void filterPageStartsUnansweredAndNeverShowsAWrappedTime()
     {
-        TempRoot root;
         machineLife.load();
         machineLife.resetFilterTime();
         machineLife.addTimePump(120 * 3600, WorkingTimer::PRESSION_PUMP); // over the limit

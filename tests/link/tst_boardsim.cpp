@@ -312,26 +312,35 @@ private slots:
         QCOMPARE(exchange(sequence.front()), Refusal); // not while a run goes on
     }
 
+    // `milled`: the blade finds the bottom after that many milling steps
+    // (-1: never), and the milling steps left are skipped.
     void runFollowsTheProgram_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("rework");
         QTest::addColumn<double>("speed");
-        QTest::newRow("frostizing, 2 portions") << 0 << false << 40.0;
-        QTest::newRow("whipping") << 1 << false << 60.0;
-        QTest::newRow("frostizing reworked: no milling") << 0 << true << 40.0;
+        QTest::addColumn<int>("milled");
+        QTest::newRow("frostizing, 2 portions") << 0 << false << 40.0 << -1;
+        QTest::newRow("whipping") << 1 << false << 60.0 << -1;
+        QTest::newRow("frostizing reworked: no milling") << 0 << true << 40.0 << -1;
+        QTest::newRow("ends early: empty beaker") << 0 << false << 40.0 << 0;
+        QTest::newRow("ends early: three steps, no whole portion") << 0 << false << 40.0 << 3;
+        QTest::newRow("ends early: one portion and one step") << 0 << false << 40.0 << 5;
     }
     void runFollowsTheProgram()
     {
         QFETCH(int, kind);
         QFETCH(bool, rework);
         QFETCH(double, speed);
+        QFETCH(int, milled);
         const WorkSettings w = kind == 0 ? frostizing(2) : whipping();
         SIM_OK(QString("speed %1").arg(speed));
+        if (milled >= 0)
+            SIM_OK(QString("endearly %1").arg(milled));
         QVERIFY(startRun(w, rework));
         const QVector<Seen> seen = followRun(20000);
         QVERIFY(!working && !millingOn);
-        const QVector<Expected> expected = expectedSteps(w, rework);
+        const QVector<Expected> expected = expectedSteps(w, rework, milled);
         QVERIFY(!expected.isEmpty());
 
         // Step 0 may pass between two polls at this speed; every later step is seen once, in order.
@@ -356,6 +365,8 @@ private slots:
         }
         QVERIFY(checked >= expected.size() / 2);
         QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), 0);
+        SIM_OK("reset faults"); // back to whole runs
+        QCOMPARE(sim.value("get endearly"), QStringLiteral("off"));
     }
 
     void runLastsAboutTheEstimate_data()
@@ -438,35 +449,6 @@ private slots:
             QVERIFY(pollStatus() && !working && !millingOn);
             QCOMPARE(twoBytes(request(BoardCmd::ResidualSteps), 1), 1 + expectedSteps(w, false).size());
         }
-    }
-
-    void runEndsEarly_data()
-    {
-        QTest::addColumn<int>("milled");
-        QTest::addColumn<int>("worked");
-        QTest::newRow("empty beaker") << 0 << 0;
-        QTest::newRow("three steps, no whole portion") << 3 << 0;
-        QTest::newRow("one portion and one step") << 5 << 1;
-    }
-    void runEndsEarly()
-    {
-        QFETCH(int, milled);
-        QFETCH(int, worked);
-        const WorkSettings w = frostizing(2);
-        SIM_OK("speed 40");
-        SIM_OK(QString("endearly %1").arg(milled));
-        QVERIFY(startRun(w, false));
-        const QVector<Seen> seen = followRun(20000);
-        const QVector<Expected> expected = expectedSteps(w, false, milled);
-        const int from = !seen.isEmpty() && seen[0].step == 0 ? 1 : 0;
-        QCOMPARE(seen.size() - from, expected.size());
-        for (int i = 0; i < expected.size(); ++i) {
-            QCOMPARE(seen[from + i].milling, i < milled);
-            if (!expected[i].milling && !seen[from + i].state.isEmpty())
-                QCOMPARE(seen[from + i].state["portionsworked"].toInt(), worked);
-        }
-        SIM_OK("reset faults"); // back to whole runs
-        QCOMPARE(sim.value("get endearly"), QStringLiteral("off"));
     }
 
     void eventsDuringARun_data()

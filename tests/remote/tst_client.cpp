@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 
 #include "support_remote.h"
+#include "TableRows.h"
 
 #include <QtTest>
 
@@ -69,6 +70,37 @@ QJsonObject edited(QJsonObject o, const QString &edit)
     o[path[0]] = list;
     return o;
 }
+
+// A start the machine refuses, and the tool's exit code and message. FILE
+// stands for the program file: the recipe as `recipe get` printed it, with
+// `edit` made to it ("!..." replaces the file's content).
+const QStringList kBeakerStart{"start", "beaker", "LP.000001", "1"}, kProgramStart{"start", "program", "FILE"};
+const struct RefusalRow
+{
+    const char *name;
+    bool idle;
+    QStringList args;
+    const char *edit;
+    int code;
+    const char *message;
+} kRefusals[] = {
+    {"busy: beaker", false, kBeakerStart, "", 3, "busy"},
+    {"busy: program", false, kProgramStart, "", 3, "busy"},
+    {"beaker not registered", true, {"start", "beaker", "LP.999999", "1"}, "", 3, "not registered"},
+    {"immersion speed past the table", true, kProgramStart, "millingSteps.1.immersionSpeed=9", 3,
+     "refused the program's values"},
+    {"unknown emulsion mode", true, kProgramStart, "emulsionWorkingMode=5", 3, "0xFE"},
+    {"too many extra cycles", true, kProgramStart, "extraEmulsionSteps=7", 3, "0xFE"},
+    {"no recipe type", true, kProgramStart, "type=0", 3, "0xFE"},
+    {"wider than a byte", true, kProgramStart, "portionDimension=300", 1, "portionDimension"},
+    {"not a whole number", true, kProgramStart, "millingSteps.2.cutSpeed=2.5", 1, "cutSpeed"},
+    {"enabled with the disabled pause", true, kProgramStart, "emulsionSteps.7.enabled=true", 1, "pause is 127"},
+    {"steps missing", true, kProgramStart, "-emulsionSteps", 1, "emulsionSteps"},
+    {"not JSON", true, kProgramStart, "!{\"name\": \"Lampone\",", 1, "not a program"},
+    {"no such file", true, {"start", "program", "/nonexistent/program.json"}, "", 5, "cannot read"},
+    {"no file named", true, {"start", "program"}, "", 1, "usage"},
+    {"start what", true, {"start", "recipe", "1"}, "", 1, "unknown start"},
+};
 
 } // namespace
 
@@ -256,50 +288,21 @@ private slots:
         clearPending();
     }
 
-    void remoteStartRefusals_data()
-    {
-        QTest::addColumn<bool>("idle");
-        QTest::addColumn<QStringList>("args"); // FILE: the program file
-        QTest::addColumn<QString>("edit");     // of the program; "!..." replaces the file's content
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        const QStringList beaker{"start", "beaker", "LP.000001", "1"};
-        const QStringList program{"start", "program", "FILE"};
-        QTest::newRow("busy: beaker") << false << beaker << "" << 3 << "busy";
-        QTest::newRow("busy: program") << false << program << "" << 3 << "busy";
-        QTest::newRow("beaker not registered")
-            << true << QStringList{"start", "beaker", "LP.999999", "1"} << "" << 3 << "not registered";
-        QTest::newRow("immersion speed past the table")
-            << true << program << "millingSteps.1.immersionSpeed=9" << 3 << "refused the program's values";
-        QTest::newRow("unknown emulsion mode") << true << program << "emulsionWorkingMode=5" << 3 << "0xFE";
-        QTest::newRow("too many extra cycles") << true << program << "extraEmulsionSteps=7" << 3 << "0xFE";
-        QTest::newRow("no recipe type") << true << program << "type=0" << 3 << "0xFE";
-        QTest::newRow("wider than a byte") << true << program << "portionDimension=300" << 1 << "portionDimension";
-        QTest::newRow("not a whole number") << true << program << "millingSteps.2.cutSpeed=2.5" << 1 << "cutSpeed";
-        QTest::newRow("enabled with the disabled pause")
-            << true << program << "emulsionSteps.7.enabled=true" << 1 << "pause is 127";
-        QTest::newRow("steps missing") << true << program << "-emulsionSteps" << 1 << "emulsionSteps";
-        QTest::newRow("not JSON") << true << program << "!{\"name\": \"Lampone\"," << 1 << "not a program";
-        QTest::newRow("no such file")
-            << true << QStringList{"start", "program", "/nonexistent/program.json"} << "" << 5 << "cannot read";
-        QTest::newRow("no file named") << true << QStringList{"start", "program"} << "" << 1 << "usage";
-        QTest::newRow("start what") << true << QStringList{"start", "recipe", "1"} << "" << 1 << "unknown start";
-    }
+    void remoteStartRefusals_data() { addRows(kRefusals); }
     void remoteStartRefusals()
     {
-        QFETCH(bool, idle);
-        QFETCH(QStringList, args);
-        QFETCH(QString, edit);
-        QFETCH(int, code);
-        QFETCH(QString, message);
+        const RefusalRow &r = currentRow(kRefusals);
+        QStringList args = r.args;
+        const QString edit = r.edit;
         QVERIFY(startFixtures());
         const QByteArray content = edit.startsWith('!') ? edit.mid(1).toUtf8()
                                    : QJsonDocument(edit.isEmpty() ? startRecipe : edited(startRecipe, edit)).toJson();
         args.replaceInStrings("FILE", programFile(content));
-        canStartRemoteRecipe = idle;
+        canStartRemoteRecipe = r.idle;
         clearPending();
-        const Run r = tool(args);
-        QVERIFY2(r.code == code && r.err.contains(message), qPrintable(QString::number(r.code) + " " + r.err));
+        const Run run = tool(args);
+        QVERIFY2(run.code == r.code && run.err.contains(r.message),
+                 qPrintable(QString::number(run.code) + " " + run.err));
         QVERIFY(!startFromTcp);
         canStartRemoteRecipe = false;
     }

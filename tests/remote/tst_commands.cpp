@@ -12,7 +12,6 @@
 
 #include "support_remote.h"
 
-#include <QDirIterator>
 #include <QtTest>
 
 using namespace remotetest;
@@ -76,17 +75,6 @@ class TstCommands : public QObject
     {
         return server->file(QStringLiteral("/home/root/recipes/%1/%2.seq").arg(type).arg(code));
     }
-    // Every stored file, by path.
-    QMap<QString, QByteArray> files() const
-    {
-        QMap<QString, QByteArray> all;
-        for (QDirIterator it(server->root.root(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-            QFile f(it.next());
-            all[f.fileName()] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
-        }
-        return all;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -170,10 +158,10 @@ private slots:
         QFETCH(bool, startAllowed);
         canStartRemoteRecipe = startAllowed;
         const WorkSettings *before = actual;
-        const auto stored = files();
+        const auto stored = server->root.files();
         tick();
         QCOMPARE(ask(request), answer);
-        QVERIFY(files() == stored);
+        QVERIFY(server->root.files() == stored);
         QVERIFY(!startFromTcp && tcpRecipeName.empty() && actual == before);
         QVERIFY(!takePendingRemoteStart().program);
         canStartRemoteRecipe = false;

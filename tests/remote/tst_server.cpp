@@ -8,19 +8,15 @@
 #include "data/DataState.h"
 
 #include "support_remote.h"
+#include "ThreadWakeUps.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <random>
-#include <set>
 
 using namespace remotetest;
 
@@ -39,30 +35,6 @@ ByteVector open(const ByteVector &f) { return ProtocolTCP::ByteUnstuffing(f, kKe
 
 const ByteVector kPing = bytes({0x01});
 const ByteVector kPingAnswer = bytes({0x01, 0x7F});
-
-// The threads of this process.
-std::set<int> threadIds()
-{
-    std::set<int> ids;
-    for (const QString &id : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        ids.insert(id.toInt());
-    return ids;
-}
-
-// How often these threads went to sleep and were woken again.
-long wakeUps(const std::set<int> &ids)
-{
-    long total = 0;
-    for (int id : ids) {
-        QFile f(QStringLiteral("/proc/self/task/%1/status").arg(id));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : f.readAll().split('\n'))
-            if (line.startsWith("voluntary_ctxt_switches:"))
-                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
-    }
-    return total;
-}
 
 // The next answer payload; {0xEE} when none came.
 ByteVector next(RemoteClient &c)
@@ -199,10 +171,7 @@ private slots:
         const std::set<int> others = threadIds();
         server->startTcp(false);
         server->startUdp(false);
-        std::set<int> workers;
-        for (int id : threadIds())
-            if (!others.count(id))
-                workers.insert(id);
+        const std::set<int> workers = threadsSince(others);
         QCOMPARE(workers.size(), std::size_t(2));
         QTRY_COMPARE(server->tcp->listening && server->udp->listening, network);
         std::unique_ptr<RemoteClient> c = client ? server->client() : nullptr;

@@ -1,10 +1,9 @@
 #pragma once
-// What the start-up and home-screen tests share: the app tests' helpers, the
+// What the start-up and home-screen tests share: the work tests' helpers, the
 // simulated board and the program's own application object.
 
-#include "../app/support_app.h"
+#include "../work/support_work.h"
 
-#include "BoardSimProcess.h"
 #include "shell/Application.h"
 #include "shell/ShellResources.h"
 

@@ -26,49 +26,10 @@
 #include "settings/LanguageList.h"
 #include "settings/mainline.h"
 
-namespace {
-
-QStringList shownErrors()
-{
-    QStringList out;
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        out << e->displayMessage();
-    return out;
-}
-
-void closeErrors()
-{
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        e->close();
-}
-
-// A touch at `pos` of the window `top`, delivered to the widget found there.
-void touchAt(QWidget *top, const QPoint &pos)
-{
-    QWidget *target = top->childAt(pos) ? top->childAt(pos) : top;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(top, pos));
-}
-
-// Clicks the visible key with this text inside `w`.
-bool clickKey(QWidget *w, const QString &text)
-{
-    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-        if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
-            b->click();
-            return true;
-        }
-    return false;
-}
-
-} // namespace
-
-class TestHomeScreen : public QObject
+class TestHomeScreen : public QObject, BoardBench
 {
     Q_OBJECT
 
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
     std::unique_ptr<MainWindow> home;
     const int64_t t0 = 1760000000;
 
@@ -81,22 +42,16 @@ class TestHomeScreen : public QObject
             home->startDialog()->close();
     }
     void waitTicks(int n) { QTest::qWait(n * MainWindow::kPollMs + 50); }
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(sim.start());
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        QVERIFY(startBoard());
         // What start-up does before the home screen exists.
         errorSystem.fillErrorTable();
         errorSystem.loadData();
         wireLayers();
-        link = std::make_unique<RunningLink>();
-    }
-    void cleanupTestCase()
-    {
-        link.reset();
+        startLink();
     }
     void init()
     {
@@ -117,10 +72,7 @@ private slots:
     void cleanup()
     {
         home.reset();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(50);
+        closeWindows();
         platform::clearFixedNowForTests();
     }
 

@@ -13,6 +13,8 @@
 #include "remote/RemoteState.h"
 #include "remote/TCPThreadCommunication.h"
 
+#include <QtEndian>
+
 class TestStartUp : public QObject
 {
     Q_OBJECT
@@ -141,15 +143,7 @@ private slots:
     void errorAtTheFirstPollKeepsTheStoredCounters()
     {
         TempRoot root;
-        QByteArray stored;
-        {
-            QDataStream out(&stored, QIODevice::WriteOnly);
-            out.setVersion(QDataStream::Qt_5_6);
-            out << true;
-            for (int code = 0; code < 14; ++code)
-                out << quint16(code == 5 ? 3 : 0) << quint32(code == 5 ? 1234 : code == 9 ? 77 : 0);
-        }
-        QVERIFY(root.writeFile("/home/root/error", stored));
+        QVERIFY(root.writeFile("/home/root/error", errorCounterFile(true, {{5, {3, 1234}}, {9, {0, 77}}})));
         BoardSimProcess board;
         QVERIFY(board.start({"--set", "error=5"}));
         qputenv("FROSTPANEL_SERIAL", board.devicePath().toLocal8Bit());
@@ -162,16 +156,10 @@ private slots:
         const std::vector<uint32_t> totals = errorSystem.getErrorOccunrnce();
         QCOMPARE(totals[9], 77u);
         QVERIFY(errorSystem.isFatal());
-        QDataStream in(root.readFile("/home/root/error"));
-        in.setVersion(QDataStream::Qt_5_6);
-        bool fatal = false;
-        quint16 consecutive = 0;
-        quint32 total = 0;
-        in >> fatal;
-        for (int code = 0; code <= 5; ++code)
-            in >> consecutive >> total;
-        QVERIFY(fatal);
-        QCOMPARE(total, totals[5]);
+        // Stored: the fatal flag, and code 5's total after five (consecutive, total) pairs.
+        const QByteArray stored = root.readFile("/home/root/error");
+        QVERIFY(stored.size() == 1 + 14 * 6 && stored[0] == 1);
+        QCOMPARE(qFromBigEndian<quint32>(stored.constData() + 1 + 5 * 6 + 2), totals[5]);
     }
 
     void wholeSequenceAgainstTheBoard()

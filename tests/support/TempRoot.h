@@ -3,8 +3,10 @@
 // lifetime of the object, with the board's usual folders created inside.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -42,6 +44,18 @@ public:
     {
         QFile f(path(absolute));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // Every file below the root, hidden ones too, by its path inside the
+    // root ("?" for one that cannot be read).
+    QMap<QString, QByteArray> files() const
+    {
+        QMap<QString, QByteArray> all;
+        for (QDirIterator it(root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            QFile f(it.next());
+            all[f.fileName().mid(root().size())] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
+        }
+        return all;
     }
 
 private:

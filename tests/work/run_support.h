@@ -3,51 +3,32 @@
 // pty with the real link thread in front of it, a program to run, starting a
 // run the way the start screens do, and the program's log.
 
-#include "../app/support_app.h"
+#include "support_work.h"
 
-#include "BoardSimProcess.h"
-#include "app/ErrorMessage.h"
-#include "app/Utils.h"
 #include "data/GlassElement.h"
-#include "data/SequenceMsg.h"
 #include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
 #include "errors/ErrorManager.h"
 #include "link/LinkHooks.h"
 #include "platform/log.h"
 #include "work/RunningSummary.h"
-#include "work/WorkResources.h"
 #include "work/WorkRun.h"
 #include "work/running.h"
 
 #include <QDateTime>
 #include <QMutex>
 
-#define WORK_TEST_MAIN(TestClass)                                                                                      \
-    int main(int argc, char *argv[])                                                                                   \
-    {                                                                                                                  \
-        QApplication app(argc, argv);                                                                                  \
-        initAppResources();                                                                                            \
-        initWorkResources();                                                                                           \
-        TestClass t;                                                                                                   \
-        return QTest::qExec(&t, argc, argv);                                                                           \
-    }
-
 // The board, the link and the program of a run.
-class RunBench
+class RunBench : public BoardBench
 {
 public:
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
     WorkSettings program;
 
     // Once per test executable.
     bool begin()
     {
-        if (!sim.start())
+        if (!startBoard())
             return false;
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
         syscmd::setSyncRunnerForTests([] {});
         platform::setLogSink([this](const std::string &line) {
             QMutexLocker l(&logMutex);
@@ -59,7 +40,7 @@ public:
         resetStateVar(); // as start-up does before the link runs
         // What start-up wires: the board's error codes reach the error manager.
         LinkHooks::errorCodeRead = [](uint8_t code) { errorSystem.setErrorCode(code); };
-        link = std::make_unique<RunningLink>();
+        startLink();
         return true;
     }
     void end()
@@ -106,7 +87,6 @@ public:
         return false;
     }
 
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
     int sent(int code) { return sim.value(QString("count %1").arg(code)).toInt(); }
     QString lastFrame(int code) { return sim.value(QString("last %1").arg(code)); }
 
@@ -146,22 +126,6 @@ public:
             if (line.contains(text))
                 return true;
         return false;
-    }
-
-    static QStringList shownErrors()
-    {
-        QStringList out;
-        for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-            out << e->displayMessage();
-        return out;
-    }
-    static void closeWindows()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QTest::qWait(20);
     }
 
 private:

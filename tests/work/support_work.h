@@ -1,27 +1,31 @@
 #pragma once
 // What the work-screen tests share: the simulated board on a real pty with
-// the link thread talking to it, the board frames it received, and finding
-// the dialogs the screens open.
+// the link thread talking to it, the board frames it received, the screens'
+// keys, and the test program's main.
 
 #include "../app/support_app.h"
 
 #include "BoardSimProcess.h"
 #include "app/DialogMessage.h"
+#include "app/Utils.h"
 #include "app/ErrorMessage.h"
 #include "app/WaitResponseCmd.h"
 #include "data/SequenceMsg.h"
 #include "link/ProtocolConversion.h"
 
+#include "work/WorkResources.h"
+
 #include <QMovie>
 
-// Texts of the error dialogs on screen.
-inline QStringList shownErrors()
-{
-    QStringList out;
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        out << e->displayMessage();
-    return out;
-}
+#define WORK_TEST_MAIN(TestClass)                                                                                      \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        initAppResources();                                                                                            \
+        initWorkResources();                                                                                           \
+        TestClass t;                                                                                                   \
+        return QTest::qExec(&t, argc, argv);                                                                           \
+    }
 
 // The picture of the one error dialog on screen ("" without one).
 inline QString shownErrorPicture()
@@ -31,10 +35,39 @@ inline QString shownErrorPicture()
     return picture && picture->movie() ? picture->movie()->fileName() : QString();
 }
 
-inline void closeErrors()
+// The simulated board on a pty and the link thread talking to it, for a
+// whole test executable: startBoard() first, startLink() once the program's
+// state is set up. The link stops before the board goes.
+struct BoardBench
 {
-    for (ErrorMessage *e : visibleWindows<ErrorMessage>())
-        e->close();
+    TempRoot root; // one for the whole run: the link thread reads paths under it
+    BoardSimProcess sim;
+    std::unique_ptr<RunningLink> link;
+
+    bool startBoard()
+    {
+        if (!sim.start())
+            return false;
+        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        return true;
+    }
+    void startLink() { link = std::make_unique<RunningLink>(); }
+    bool board(const QString &command) { return sim.command(command) == "ok"; }
+};
+
+// The key named `name` of a screen, and pressing it.
+inline QPushButton *key(QWidget *screen, const char *name)
+{
+    QPushButton *k = screen->findChild<QPushButton *>(name);
+    if (!k)
+        qWarning("no key %s", name);
+    return k;
+}
+
+inline void press(QWidget *screen, const char *name, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        key(screen, name)->click();
 }
 
 // The frames of a work sequence as a list.

@@ -9,21 +9,6 @@
 
 namespace {
 
-bool clickKey(QWidget *w, const QString &text)
-{
-    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-        if (b->isVisible() && b->text().trimmed().compare(text, Qt::CaseInsensitive) == 0) {
-            b->click();
-            return true;
-        }
-    return false;
-}
-
-QAbstractButton *key(QWidget *w, const char *name)
-{
-    return w->findChild<QAbstractButton *>(name);
-}
-
 const QString kLidText = "Close the machine and push stop button to reset the machine.";
 const QString kTooMuchText = "TOO MUCH\nPRODUCT.\n\nWANT TO\nCONTINUE?";
 
@@ -60,7 +45,7 @@ private slots:
     void init() { QVERIFY(bench.reset()); }
     void cleanup()
     {
-        RunBench::closeWindows();
+        closeWindows();
         platform::clearFixedNowForTests();
     }
 
@@ -71,7 +56,7 @@ private slots:
         QVERIFY(bench.board("refuse 4"));
         QPointer<running> monitor = startSlowRun(5);
         QVERIFY(monitor);
-        QAbstractButton *stop = key(monitor, "stop_work");
+        QPushButton *stop = key(monitor, "stop_work");
         QVERIFY(stop->isVisible() && stop->isEnabled());
         stop->click();
         // One touch read twice: the key is back only after a pause.
@@ -123,7 +108,7 @@ private slots:
         QVERIFY(bench.board("refuse 4"));
         QPointer<running> monitor = startSlowRun(5);
         QVERIFY(monitor);
-        QAbstractButton *area = key(monitor, "pushButton_3");
+        QPushButton *area = key(monitor, "pushButton_3");
         // Taps too far apart start the count again.
         for (int i = 0; i < running::kHiddenStopTaps - 1; ++i)
             area->click();
@@ -142,29 +127,29 @@ private slots:
         QPointer<running> monitor = startSlowRun(5);
         QVERIFY(monitor);
         QVERIFY(bench.board("set lid open"));
-        QTRY_COMPARE_WITH_TIMEOUT(RunBench::shownErrors(), QStringList{kLidText}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownErrors(), QStringList{kLidText}, 3000);
         // The communication error may still be told later.
         QVERIFY(!displayError);
         QVERIFY(monitor->stopArmed());
         // Not again within the minute, closed or not; never two on screen.
         platform::advanceFixedNowForTests(30);
         QTest::qWait(500);
-        QCOMPARE(RunBench::shownErrors().size(), 1);
+        QCOMPARE(shownErrors().size(), 1);
         shownWindow<ErrorMessage>()->close();
         platform::advanceFixedNowForTests(29);
         QTest::qWait(500);
-        QVERIFY(RunBench::shownErrors().isEmpty());
+        QVERIFY(shownErrors().isEmpty());
         platform::advanceFixedNowForTests(2);
-        QTRY_COMPARE_WITH_TIMEOUT(RunBench::shownErrors(), QStringList{kLidText}, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownErrors(), QStringList{kLidText}, 2000);
         platform::advanceFixedNowForTests(61);
         QTest::qWait(500);
-        QCOMPARE(RunBench::shownErrors().size(), 1);
+        QCOMPARE(shownErrors().size(), 1);
         shownWindow<ErrorMessage>()->close();
         // Closed and opened again: told at once.
         QVERIFY(bench.board("set lid closed"));
         QTRY_VERIFY_WITH_TIMEOUT(machineOpen, 3000);
         QVERIFY(bench.board("set lid open"));
-        QTRY_COMPARE_WITH_TIMEOUT(RunBench::shownErrors(), QStringList{kLidText}, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownErrors(), QStringList{kLidText}, 3000);
     }
 
     // No abnormal mark and no question in the first 25 ticks (2.5 s).

@@ -5,6 +5,7 @@
 // reload, a program that cannot be reloaded, and the rework.
 
 #include "run_support.h"
+#include "TableRows.h"
 
 #include "app/WaitResponseCmd.h"
 #include "data/GlassElementsList.h"
@@ -44,6 +45,29 @@ void makeLiquid(WorkSettings &p)
     p.setEmulsionSteps(0, 7, 5, 0, 0, 1);
     p.setExtraEmulsionStep(1);
 }
+
+using O = RunningSummary::Outcome;
+// A run's records and what the summary makes of them.
+const struct OutcomeRow
+{
+    const char *name;
+    bool liquid;
+    int portions, millingSteps, emulsionSteps;
+    bool userStop, tooMuch, goOnTooMuch, rework;
+    O outcome;
+    const char *text;
+    int requested, executed;
+} kOutcomes[] = {
+    {"all portions", false, 2, 8, 0, false, false, false, false, O::Good, "Job Completed.", 2, 2},
+    {"stopped", false, 2, 5, 0, true, false, false, false, O::AbortedByUser, "Job Aborted From User.", 2, 1},
+    {"too full", false, 2, 0, 0, false, true, false, false, O::TooMuchProduct, "To Much Product.", 2, 0},
+    {"too full, went on", false, 1, 4, 0, false, true, true, false, O::Good, "Job Completed.", 1, 1},
+    {"portions short", false, 3, 5, 0, false, false, false, false, O::InsufficientPortion, "Insufficient Portion.", 3,
+     1},
+    {"cutting", true, 0, 0, 4, false, false, false, false, O::Good, "Job Completed.", 2, 2},
+    // A frostizing rework runs no milling: its one emulsion cycle is what counts.
+    {"frostizing rework", false, 2, 0, 2, false, false, false, true, O::Good, "Job Completed.", 1, 1},
+};
 
 } // namespace
 
@@ -93,7 +117,7 @@ private slots:
         QVERIFY(bench.reset());
         QDir(bench.root.path("/mnt/usb-memory")).removeRecursively();
     }
-    void cleanup() { RunBench::closeWindows(); }
+    void cleanup() { closeWindows(); }
 
     // The end of work: the residual steps asked once, the report on the
     // stick (its folder made when missing) or nothing without one, and the
@@ -154,62 +178,21 @@ private slots:
     }
 
     // Outcome, its colour and what is settled, from the run's records.
-    void outcomes_data()
-    {
-        QTest::addColumn<bool>("liquid");
-        QTest::addColumn<int>("portions");
-        QTest::addColumn<int>("millingSteps");
-        QTest::addColumn<int>("emulsionSteps");
-        QTest::addColumn<bool>("userStop");
-        QTest::addColumn<bool>("tooMuch");
-        QTest::addColumn<bool>("goOnTooMuch");
-        QTest::addColumn<bool>("rework");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("requested");
-        QTest::addColumn<int>("executed");
-        using O = RunningSummary::Outcome;
-        QTest::newRow("all portions") << false << 2 << 8 << 0 << false << false << false << false << int(O::Good)
-                                      << "Job Completed." << 2 << 2;
-        QTest::newRow("stopped") << false << 2 << 5 << 0 << true << false << false << false
-                                 << int(O::AbortedByUser) << "Job Aborted From User." << 2 << 1;
-        QTest::newRow("too full") << false << 2 << 0 << 0 << false << true << false << false
-                                  << int(O::TooMuchProduct) << "To Much Product." << 2 << 0;
-        QTest::newRow("too full, went on") << false << 1 << 4 << 0 << false << true << true << false << int(O::Good)
-                                           << "Job Completed." << 1 << 1;
-        QTest::newRow("portions short") << false << 3 << 5 << 0 << false << false << false << false
-                                        << int(O::InsufficientPortion) << "Insufficient Portion." << 3 << 1;
-        QTest::newRow("cutting") << true << 0 << 0 << 4 << false << false << false << false << int(O::Good)
-                                 << "Job Completed." << 2 << 2;
-        // A frostizing rework runs no milling: its one emulsion cycle is what counts.
-        QTest::newRow("frostizing rework") << false << 2 << 0 << 2 << false << false << false << true
-                                           << int(O::Good) << "Job Completed." << 1 << 1;
-    }
+    void outcomes_data() { addRows(kOutcomes); }
     void outcomes()
     {
-        QFETCH(bool, liquid);
-        QFETCH(int, portions);
-        QFETCH(int, millingSteps);
-        QFETCH(int, emulsionSteps);
-        QFETCH(bool, userStop);
-        QFETCH(bool, tooMuch);
-        QFETCH(bool, goOnTooMuch);
-        QFETCH(bool, rework);
-        QFETCH(int, requested);
-        QFETCH(int, outcome);
-        QFETCH(QString, text);
-        QFETCH(int, executed);
+        const OutcomeRow &r = currentRow(kOutcomes);
         WorkSettings &p = bench.program;
-        if (liquid) {
+        if (r.liquid) {
             makeLiquid(p);
             p.filename = "cutting_soft";
         }
-        p.setPortion(uint8_t(portions));
+        p.setPortion(uint8_t(r.portions));
         p.resetWorkingData();
         p.endWork = p.startWork + 125;
-        p.numOfStepMilling = uint16_t(millingSteps);
-        p.userStop = userStop;
-        p.toMuchMaterial = tooMuch;
+        p.numOfStepMilling = uint16_t(r.millingSteps);
+        p.userStop = r.userStop;
+        p.toMuchMaterial = r.tooMuch;
         // A registered beaker was loaded for the run.
         QVERIFY(actualSelectedGlass->setGlassCode("AB.000123") && actualSelectedGlass->setGlassType("2"));
         QVERIFY(actualSelectedGlass->setCreationDate() && actualSelectedGlass->setRecipeCode(12) &&
@@ -219,21 +202,21 @@ private slots:
         QVERIFY(QFile::exists(beakerFile));
         const uint64_t portionsBefore = storedPortions();
 
-        reworkSet = rework;
-        auto *summary = new RunningSummary(nullptr, emulsionSteps, goOnTooMuch);
+        reworkSet = r.rework;
+        auto *summary = new RunningSummary(nullptr, r.emulsionSteps, r.goOnTooMuch);
         summary->setAttribute(Qt::WA_DeleteOnClose);
         summary->show();
-        QCOMPARE(int(summary->outcome()), outcome);
-        QCOMPARE(outcomeText(summary), text);
-        const char *colour = outcome == int(RunningSummary::Outcome::Good) ? "rgb(88, 186, 72)" : "rgb(242, 112, 113)";
+        QCOMPARE(int(summary->outcome()), int(r.outcome));
+        QCOMPARE(outcomeText(summary), QString(r.text));
+        const char *colour = r.outcome == RunningSummary::Outcome::Good ? "rgb(88, 186, 72)" : "rgb(242, 112, 113)";
         QVERIFY2(outcomeStyle(summary).contains(QString("background-color: ") + colour),
                  qPrintable(outcomeStyle(summary)));
-        QCOMPARE(summary->executedCycles(), executed);
-        QCOMPARE(summary->requestedCycles(), requested);
-        QCOMPARE(summary->findChild<QLabel *>("title")->text().trimmed(), QString(liquid ? "CUTTING" : "FROSTIZING"));
+        QCOMPARE(summary->executedCycles(), r.executed);
+        QCOMPARE(summary->requestedCycles(), r.requested);
+        QCOMPARE(summary->findChild<QLabel *>("title")->text().trimmed(), QString(r.liquid ? "CUTTING" : "FROSTIZING"));
         QCOMPARE(summary->findChild<QLabel *>("time_value")->text(), QString("2:05"));
         // Milled portions only, and stored.
-        QCOMPARE(storedPortions(), portionsBefore + uint64_t(liquid || rework ? 0 : executed));
+        QCOMPARE(storedPortions(), portionsBefore + uint64_t(r.liquid || r.rework ? 0 : r.executed));
         QVERIFY(!actualSelectedGlass->isLoad());
         QVERIFY(!QFile::exists(beakerFile));
         QVERIFY(glassList->getAllDeleteGlass(0).contains("AB.000123"));
@@ -303,7 +286,7 @@ private slots:
         QAbstractButton *rework = summary->findChild<QPushButton *>("rework");
         QTRY_VERIFY_WITH_TIMEOUT(rework->isEnabled(), 2000);
         rework->click();
-        QTRY_COMPARE_WITH_TIMEOUT(RunBench::shownErrors(), QStringList{"Error 1"}, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownErrors(), QStringList{"Error 1"}, 8000);
         QVERIFY(summary->isVisible() && !shownWindow<running>() && !shownWindow<WaitResponseCmd>());
         QVERIFY(checkWaitStateVar() && !reworkSet);
         QCOMPARE(int(actual->getReworkAddStep()), 0);

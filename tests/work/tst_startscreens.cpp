@@ -5,6 +5,7 @@
 // and the remote start screens.
 
 #include "support_work.h"
+#include "TableRows.h"
 
 #include "data/GlassElement.h"
 #include "data/Presets.h"
@@ -12,36 +13,53 @@
 #include "data/WorkingTimer.h"
 #include "work/QuickStartLiquid.h"
 #include "work/RemoteStart.h"
-#include "work/WorkResources.h"
 #include "work/quickstart.h"
 
 namespace {
 
-QPushButton *key(QWidget *screen, const char *name)
+// The board's state, the portions chosen, the flags the link then reads,
+// and the one check that stops the start.
+const struct StartCheckRow
 {
-    QPushButton *k = screen->findChild<QPushButton *>(name);
-    if (!k)
-        qWarning("no key %s", name);
-    return k;
-}
+    const char *name;
+    const char *boardState[2];
+    int portions;
+    const char *flags, *message, *picture;
+} kStartChecks[] = {
+    {"no portions, gasket missing", {"set gasket 0"}, 0, "gasket=0 lid=1 glass=1 closeok=1",
+     "Select a number of portions greater than zero.", ""},
+    {"gasket missing and lid open", {"set gasket 0", "set lid open"}, 1, "gasket=0 lid=0 glass=1 closeok=0",
+     "Insert gasket seal before start working.", ":/image/oring presence.gif"},
+    {"lid open, no glass", {"set lid open", "set glass none"}, 1, "gasket=1 lid=0 glass=0 closeok=0",
+     "Close the machine before start working.", ":/image/machine open.gif"},
+    {"no glass", {"set glass none"}, 1, "gasket=1 lid=1 glass=0 closeok=1", "Insert glass before start working.",
+     ":/image/glass presence.gif"},
+    {"lid not locked", {"set lid ajar"}, 1, "gasket=1 lid=1 glass=1 closeok=0",
+     "Retry close the machine before start working.", ":/image/new state.gif"},
+};
 
-void press(QWidget *screen, const char *name, int times = 1)
+// A limit of one function's map, and whether a start of `function` asks.
+// The soft presets descend at (3, 2); frostizing's emulsion step 0 is (3, 5).
+const struct DamagingRow
 {
-    for (int i = 0; i < times; ++i)
-        key(screen, name)->click();
-}
+    const char *name;
+    int function, limitsOf, cut, immersion;
+    bool asked;
+} kDamaging[] = {
+    {"frostizing, a milling step", 1, 1, 3, 2, true},
+    {"frostizing, the first emulsion step", 1, 1, 3, 5, true},
+    {"frostizing, another function's limit", 1, 2, 3, 2, false},
+    {"cutting, its own limit", 2, 2, 3, 2, true},
+    {"whipping, a pair no step uses", 3, 3, 6, 6, false},
+};
 
 } // namespace
 
-class TestStartScreens : public QObject
+class TestStartScreens : public QObject, BoardBench
 {
     Q_OBJECT
 
-    TempRoot root; // one for the whole run: the link thread reads paths under it
-    BoardSimProcess sim;
-    std::unique_ptr<RunningLink> link;
 
-    bool board(const QString &command) { return sim.command(command) == "ok"; }
 
     // The frostizing start as the SOFT tile opens it.
     QPointer<quickstart> openSoft()
@@ -75,17 +93,12 @@ class TestStartScreens : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(sim.start());
-        qputenv("FROSTPANEL_SERIAL", sim.devicePath().toLocal8Bit());
+        QVERIFY(startBoard());
         initMillingDefaultSettings();
         initCuttingDefaultSettings();
         initWhippingDefaultSettings();
         machineLife.load();
-        link = std::make_unique<RunningLink>();
-    }
-    void cleanupTestCase()
-    {
-        link.reset();
+        startLink();
     }
     void init()
     {
@@ -107,10 +120,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(50);
+        closeWindows();
         board("log off");
     }
 
@@ -192,43 +202,19 @@ private slots:
 
     // The checks run in their order and the first failing one alone is
     // shown, with its picture; nothing is queued.
-    void startChecksStopAtTheFirstFailing_data()
-    {
-        QTest::addColumn<QStringList>("boardState");
-        QTest::addColumn<int>("portions");
-        QTest::addColumn<QString>("flags");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("picture");
-        QTest::newRow("no portions, gasket missing")
-            << QStringList{"set gasket 0"} << 0 << "gasket=0 lid=1 glass=1 closeok=1"
-            << "Select a number of portions greater than zero." << "";
-        QTest::newRow("gasket missing and lid open")
-            << QStringList{"set gasket 0", "set lid open"} << 1 << "gasket=0 lid=0 glass=1 closeok=0"
-            << "Insert gasket seal before start working." << ":/image/oring presence.gif";
-        QTest::newRow("lid open, no glass")
-            << QStringList{"set lid open", "set glass none"} << 1 << "gasket=1 lid=0 glass=0 closeok=0"
-            << "Close the machine before start working." << ":/image/machine open.gif";
-        QTest::newRow("no glass") << QStringList{"set glass none"} << 1 << "gasket=1 lid=1 glass=0 closeok=1"
-                                  << "Insert glass before start working." << ":/image/glass presence.gif";
-        QTest::newRow("lid not locked") << QStringList{"set lid ajar"} << 1 << "gasket=1 lid=1 glass=1 closeok=0"
-                                        << "Retry close the machine before start working."
-                                        << ":/image/new state.gif";
-    }
+    void startChecksStopAtTheFirstFailing_data() { addRows(kStartChecks); }
     void startChecksStopAtTheFirstFailing()
     {
-        QFETCH(QStringList, boardState);
-        QFETCH(int, portions);
-        QFETCH(QString, flags);
-        QFETCH(QString, message);
-        QFETCH(QString, picture);
-        for (const QString &line : boardState)
-            QVERIFY(board(line));
-        QTRY_COMPARE_WITH_TIMEOUT(machineFlags(), flags, 5000);
+        const StartCheckRow &r = currentRow(kStartChecks);
+        for (const char *line : r.boardState)
+            if (line)
+                QVERIFY(board(line));
+        QTRY_COMPARE_WITH_TIMEOUT(machineFlags(), QString(r.flags), 5000);
         QPointer<quickstart> q = openSoft();
-        press(q, "portion_plus", portions);
+        press(q, "portion_plus", r.portions);
         press(q, "start_work");
-        QCOMPARE(shownErrors(), QStringList{message});
-        QCOMPARE(shownErrorPicture(), picture);
+        QCOMPARE(shownErrors(), QStringList{r.message});
+        QCOMPARE(shownErrorPicture(), QString(r.picture));
         QVERIFY(!q->waitDialog() && !q->dangerQuestion());
         verifyNothingQueued();
     }
@@ -266,35 +252,34 @@ private slots:
     // an emulsion mode; the next attempt goes on to the other checks.
     void filterWarningOncePerScreen()
     {
-        const QString filter = "Cambiare filtro aspirazione aria";
+        const QString filter = "Cambiare filtro aspirazione aria", gasket = "Insert gasket seal before start working.";
         machineLife.addTimePump(WorkingTimer::FILTER_LIMIT + 1, WorkingTimer::PRESSION_PUMP);
         QVERIFY(machineLife.checkFilterChange());
         QVERIFY(board("set gasket 0")); // a later check that stops the attempt
         QTRY_COMPARE_WITH_TIMEOUT(machineFlags(), QString("gasket=0 lid=1 glass=1 closeok=1"), 5000);
+        // What one attempt to start shows; closed again.
+        const auto attempt = [](QWidget *screen) {
+            press(screen, "start_work");
+            const QStringList shown = shownErrors();
+            closeErrors();
+            return shown;
+        };
 
         QPointer<QuickStartLiquid> liquid = openLiquid(2);
         QVERIFY(!liquid->filterWarned());
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{filter});
+        QCOMPARE(attempt(liquid), QStringList{filter});
         QVERIFY(liquid->filterWarned());
-        closeErrors();
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{"Insert gasket seal before start working."});
-        closeErrors();
+        QCOMPARE(attempt(liquid), QStringList{gasket});
         liquid->close();
-
         // A new screen warns again.
         liquid = openLiquid(3);
-        press(liquid, "start_work");
-        QCOMPARE(shownErrors(), QStringList{filter});
-        closeErrors();
+        QCOMPARE(attempt(liquid), QStringList{filter});
         liquid->close();
 
         // A frostizing program (no emulsion mode) is not held up by it.
         QPointer<quickstart> q = openSoft();
         press(q, "portion_plus");
-        press(q, "start_work");
-        QCOMPARE(shownErrors(), QStringList{"Insert gasket seal before start working."});
+        QCOMPARE(attempt(q), QStringList{gasket});
         QVERIFY(!q->filterWarned());
         verifyNothingQueued();
     }
@@ -322,30 +307,14 @@ private slots:
 
     // Any step whose speeds the function's limits forbid raises the
     // question; "no" leaves the queue untouched, "yes" starts.
-    void damagingSettingsQuestion_data()
-    {
-        QTest::addColumn<int>("function");
-        QTest::addColumn<int>("limitsOf");
-        QTest::addColumn<int>("cut");
-        QTest::addColumn<int>("immersion");
-        QTest::addColumn<bool>("asked");
-        // The soft presets descend at (3, 2); frostizing's emulsion step 0 is (3, 5).
-        QTest::newRow("frostizing, a milling step") << 1 << 1 << 3 << 2 << true;
-        QTest::newRow("frostizing, the first emulsion step") << 1 << 1 << 3 << 5 << true;
-        QTest::newRow("frostizing, another function's limit") << 1 << 2 << 3 << 2 << false;
-        QTest::newRow("cutting, its own limit") << 2 << 2 << 3 << 2 << true;
-        QTest::newRow("whipping, a pair no step uses") << 3 << 3 << 6 << 6 << false;
-    }
+    void damagingSettingsQuestion_data() { addRows(kDamaging); }
     void damagingSettingsQuestion()
     {
-        QFETCH(int, function);
-        QFETCH(int, limitsOf);
-        QFETCH(int, cut);
-        QFETCH(int, immersion);
-        QFETCH(bool, asked);
+        const DamagingRow &r = currentRow(kDamaging);
+        const int function = r.function;
         QMap<uint8_t, QList<uint8_t>> *limits[] = {&frostizing_not_allow_setting, &cutting_not_allow_setting,
                                                    &whipping_not_allow_setting};
-        (*limits[limitsOf - 1])[uint8_t(cut)].append(uint8_t(immersion));
+        (*limits[r.limitsOf - 1])[uint8_t(r.cut)].append(uint8_t(r.immersion));
 
         QPointer<WorkStartScreen> screen;
         if (function == 1) {
@@ -356,7 +325,7 @@ private slots:
             screen = openLiquid(function).data();
         }
         press(screen, "start_work");
-        if (!asked) {
+        if (!r.asked) {
             QVERIFY(!screen->dangerQuestion());
             QTRY_VERIFY_WITH_TIMEOUT(screen->runMonitor(), 8000);
             return;
@@ -414,10 +383,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(key(liquid, keys[i])->styleSheet().contains("background-color: rgb(88, 186, 72)"), i == type);
         QCOMPARE(liquid->findChild<QLabel *>("repetition_value")->text(),
-                 QString::number(actual->getTotalEmulsionCicle()));
-        QCOMPARE(liquid->findChild<QLabel *>("time_value")->text(),
-                 QString::asprintf("%d:%02d", actual->calculateTotalWorkingTime(0) / 60,
-                                   actual->calculateTotalWorkingTime(0) % 60));
+                 QString::number(actual->getTotalEmulsionCicle())); // shown for the program now chosen
     }
 
     // Without the handed-over flag the operator's default type is chosen.
@@ -507,12 +473,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    initWorkResources();
-    TestStartScreens t;
-    return QTest::qExec(&t, argc, argv);
-}
-
+WORK_TEST_MAIN(TestStartScreens)
 #include "tst_startscreens.moc"

@@ -10,21 +10,12 @@
 #include "work/BeakerLevel.h"
 #include "work/QuickStartLiquid.h"
 #include "work/SelectFunction.h"
-#include "work/WorkResources.h"
 #include "work/quickstart.h"
 #include "work/speedadvancedsettings.h"
 
 #include <QTranslator>
 
 namespace {
-
-void press(QWidget *screen, const char *name, int times = 1)
-{
-    QPushButton *k = screen->findChild<QPushButton *>(name);
-    QVERIFY2(k, name);
-    for (int i = 0; i < times; ++i)
-        k->click();
-}
 
 QString labelText(QWidget *screen, const char *name)
 {
@@ -82,10 +73,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                w->close();
-        QTest::qWait(20);
+        closeWindows();
         actual = frostizing_soft;
     }
 
@@ -119,9 +107,6 @@ private slots:
         QCOMPARE(labelText(q.get(), "portion_value"), QString::number(most));
         QCOMPARE(q->findChild<BeakerLevel *>("level")->levels(), most);
         QCOMPARE(start->styleSheet().contains("background-color: rgb(88, 186, 72);"), most > 0);
-        QCOMPARE(labelText(q.get(), "time_value"),
-                 QString::asprintf("%d:%02d", actual->calculateTotalWorkingTime(most) / 60,
-                                   actual->calculateTotalWorkingTime(most) % 60));
         if (most == 0) {
             press(q.get(), "start_work");
             QCOMPARE(shownErrors(), QStringList{"Select a number of portions greater than zero."});
@@ -349,12 +334,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    initWorkResources();
-    TestStartSettings t;
-    return QTest::qExec(&t, argc, argv);
-}
-
+WORK_TEST_MAIN(TestStartSettings)
 #include "tst_startsettings.moc"
