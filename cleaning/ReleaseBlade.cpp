@@ -118,6 +118,9 @@ ReleaseBlade::ReleaseBlade(QWidget *parent)
     if (servicePanel) {
         requestTreePosition = true;
         actualTreePosition = 0;
+        // The telemetry line takes the bottom of the screen key.
+        const QRect text = ui->label->geometry();
+        ui->label->setGeometry(text.x(), text.y(), text.width(), ui->info->y() - text.y());
     }
 
     showStopButton(false);
@@ -526,9 +529,10 @@ void ReleaseBlade::updateServiceInfo()
 {
     if (!servicePanel)
         return;
+    const QString gap = QStringLiteral("&nbsp;&nbsp;&nbsp;");
     const QString text = QStringLiteral("<html><body><p>") +
-                         doubleToString(absorptionConversionTable[actualAbsorption & 0x7F]) +
-                         QStringLiteral(" A<br/>") + convertTemperature(actualTemperature) + QStringLiteral("<br/>") +
+                         doubleToString(absorptionConversionTable[actualAbsorption & 0x7F]) + QStringLiteral(" A") +
+                         gap + convertTemperature(actualTemperature) + gap +
                          QString::number(actualTreePosition.load()) + QStringLiteral(" mm</p></body></html>");
     if (ui->info->text() != text)
         ui->info->setText(text);
