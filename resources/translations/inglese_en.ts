@@ -385,6 +385,53 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>ReleaseBlade</name>
+    <message>
+        <source>BLADE RELEASE</source>
+        <translation>BLADE RELEASE</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>CLOSE</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>Push direction and security button continuously.</source>
+        <translation>Push direction and security button continuously.</translation>
+    </message>
+    <message>
+        <source>Push screen and security button continuously.</source>
+        <translation>Push screen and security button continuously.</translation>
+    </message>
+    <message>
+        <source>Push screen continuously.</source>
+        <translation>Push screen continuously.</translation>
+    </message>
+    <message>
+        <source>Remove blade.</source>
+        <translation>Remove blade.</translation>
+    </message>
+    <message>
+        <source>Insert blade.</source>
+        <translation>Insert blade.</translation>
+    </message>
+    <message>
+        <source>Blade Mounted Incorrectly.</source>
+        <translation>Blade Mounted Incorrectly.</translation>
+    </message>
+    <message>
+        <source>Blade not Mounted.</source>
+        <translation>Blade not Mounted.</translation>
+    </message>
+</context>
+<context>
     <name>RunningSummary</name>
     <message>
         <source>Request Cycle</source>

@@ -385,6 +385,53 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>ReleaseBlade</name>
+    <message>
+        <source>BLADE RELEASE</source>
+        <translation>SGANCIO LAMA</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>CHIUDI</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Push direction and security button continuously.</source>
+        <translation>Tenere premuti il tasto di direzione e il pulsante di sicurezza.</translation>
+    </message>
+    <message>
+        <source>Push screen and security button continuously.</source>
+        <translation>Tenere premuti lo schermo e il pulsante di sicurezza.</translation>
+    </message>
+    <message>
+        <source>Push screen continuously.</source>
+        <translation>Tenere premuto lo schermo.</translation>
+    </message>
+    <message>
+        <source>Remove blade.</source>
+        <translation>Togliere la lama.</translation>
+    </message>
+    <message>
+        <source>Insert blade.</source>
+        <translation>Inserire la lama.</translation>
+    </message>
+    <message>
+        <source>Blade Mounted Incorrectly.</source>
+        <translation>Lama montata in modo errato.</translation>
+    </message>
+    <message>
+        <source>Blade not Mounted.</source>
+        <translation>Lama non montata.</translation>
+    </message>
+</context>
+<context>
     <name>RunningSummary</name>
     <message>
         <source>Request Cycle</source>

@@ -487,6 +487,71 @@ private slots:
         }
     }
 
+    void bladeReleaseFollowsCommandTenAndTheHold()
+    {
+        SIM_OK("set glass none");
+        // Each row: the security button, the commands, the flags shown afterwards.
+        const struct
+        {
+            int hold;
+            uint8_t code;
+            int times;
+            QString flags;
+        } walk[] = {
+            {0, BoardCmd::CutRelease, 1, "a"},    // started
+            {0, BoardCmd::CutRelease, 4, "a"},    // unlocking waits for the hold
+            {1, BoardCmd::CutRelease, 2, "a"},
+            {1, BoardCmd::StopRelease, 1, "a"},   // the movement stops and starts again
+            {1, BoardCmd::CutRelease, 2, "a"},
+            {1, BoardCmd::CutRelease, 1, "both"}, // free
+            {0, BoardCmd::CutRelease, 1, "a"},    // locking
+            {1, BoardCmd::CutRelease, 3, "b"},    // locked
+            {0, BoardCmd::CutRelease, 3, "both"}, // returning: the screen alone
+            {0, BoardCmd::CutRelease, 3, "both"},
+            {1, BoardCmd::CutRelease, 3, "none"},
+            // Manual moves: the second direction frees a locked blade, the
+            // first lifts it and then takes it home; none without the hold.
+            {-1, 0, 0, "b"},
+            {1, BoardCmd::ManualMoveB, 3, "both"},
+            {-1, 0, 0, "b"},
+            {0, BoardCmd::ManualMoveA, 3, "b"},
+            {1, BoardCmd::ManualMoveA, 3, "both"},
+            {1, BoardCmd::ManualMoveA, 3, "none"},
+        };
+        int row = 0;
+        int hold = 0;
+        for (const auto &w : walk) {
+            const QByteArray where = QByteArray::number(++row);
+            if (w.hold < 0)
+                SIM_OK("set release " + w.flags);
+            else
+                SIM_OK(QString("set hold %1").arg(hold = w.hold));
+            for (int i = 0; i < w.times; ++i)
+                QVERIFY2(exchange(frame(w.code)) == Ack, where);
+            QVERIFY2(pollStatus(), where);
+            QCOMPARE(sim.value("get release"), w.flags);
+            QCOMPARE(QString(cutRelease_flag_a ? (cutRelease_flag_b ? "both" : "a") : (cutRelease_flag_b ? "b" : "none")),
+                     w.flags);
+            // The hold is read in the glass bit.
+            QVERIFY2(glassPresence == (hold == 1), where);
+        }
+        // Six moves up with the hold; the three without it did not move the axis.
+        QCOMPARE(sim.value("get position"), QStringLiteral("30"));
+
+        // No release while a run goes on.
+        SIM_OK("set working 1");
+        QCOMPARE(exchange(frame(BoardCmd::CutRelease)), Refusal);
+        QCOMPARE(sim.value("get release"), QStringLiteral("none"));
+    }
+
+    void bladeMountStateAnswers()
+    {
+        for (int state : {127, 15, 0}) {
+            SIM_OK(QString("set blademount %1").arg(state));
+            QCOMPARE(request(BoardCmd::BladeMountState), ByteVector({BoardCmd::BladeMountState, uint8_t(state)}));
+        }
+    }
+
     void firmwareLoaderExchange()
     {
         QCOMPARE(exchange(frame(BoardCmd::FirmwareUpdate), 0x04), ByteVector({0x0F, 0xBB, 0x04})); // entered

@@ -100,7 +100,7 @@ uint8_t Board::statusByte1() const
 
 uint8_t Board::statusByte2() const
 {
-    return static_cast<uint8_t>(bit(s.working, 0) | bit(s.releaseA, 1) | bit(s.releaseB, 2) | bit(s.glass, 3)
+    return static_cast<uint8_t>(bit(s.working, 0) | bit(s.releaseA, 1) | bit(s.releaseB, 2) | bit(s.glass || s.hold, 3)
                                 | bit(s.open45, 4) | bit(s.lidSensor, 5) | bit(s.glassBig, 6));
 }
 
@@ -172,6 +172,8 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
     case StopRelease:
         if (run.kind == RunKind::Cleaning)
             endRun(true);
+        // A release movement stops where it is.
+        releaseProgress = 0;
         return ack();
     case CustomClean:
     case ShaftClean:
@@ -207,12 +209,16 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
         s.hz = p0 * 10;
         return ack();
     case ManualMoveA:
-        s.position = static_cast<uint16_t>(std::min<int>(MaxPosition, s.position + ManualMoveMm));
-        return ack();
     case ManualMoveB:
-        s.position = static_cast<uint16_t>(std::max<int>(0, s.position - ManualMoveMm));
+        // During a release the axis moves only with the security button held.
+        if (releaseStage != Release::Off && !s.hold)
+            return ack();
+        releaseMove(code == ManualMoveB);
+        s.position = static_cast<uint16_t>(code == ManualMoveA ? std::min<int>(MaxPosition, s.position + ManualMoveMm)
+                                                               : std::max<int>(0, s.position - ManualMoveMm));
         return ack();
     case CutRelease:
+        return releaseCommand();
     case CutClean:
     case GlassDimension:
         return ack();
@@ -468,6 +474,80 @@ void Board::setError(uint8_t code)
     // A hardware fault stops the machine.
     if (s.error != 0 && run.kind != RunKind::None)
         endRun(true);
+}
+
+void Board::setRelease(Release stage)
+{
+    releaseStage = stage;
+    releaseProgress = 0;
+    s.releaseA = stage == Release::Unlocking || stage == Release::Free || stage == Release::Locking
+                 || stage == Release::Returning;
+    s.releaseB = stage == Release::Free || stage == Release::Locked || stage == Release::Returning;
+}
+
+void Board::setReleaseFlags(bool a, bool b)
+{
+    if (s.releaseA == a && s.releaseB == b) {
+        releaseProgress = 0;
+        return;
+    }
+    setRelease(!a && !b ? Release::Off : a && b ? Release::Free : a ? Release::Unlocking : Release::Locked);
+}
+
+ByteVector Board::releaseCommand()
+{
+    if (run.kind != RunKind::None || s.working)
+        return refusal();
+    // Starting and the turns between movements take one command; the
+    // movements take several, and the unlocking, the locking and the return
+    // go on only while the security button is held.
+    const bool moved = ++releaseProgress >= ReleaseMoveCommands;
+    switch (releaseStage) {
+    case Release::Off:
+        setRelease(Release::Unlocking);
+        break;
+    case Release::Unlocking:
+        if (!s.hold)
+            --releaseProgress;
+        else if (moved)
+            setRelease(Release::Free);
+        break;
+    case Release::Free:
+        setRelease(Release::Locking);
+        break;
+    case Release::Locking:
+        if (!s.hold)
+            --releaseProgress;
+        else if (moved)
+            setRelease(Release::Locked);
+        break;
+    case Release::Locked:
+        if (moved)
+            setRelease(Release::Returning);
+        break;
+    case Release::Returning:
+        if (!s.hold)
+            --releaseProgress;
+        else if (moved)
+            setRelease(Release::Off);
+        break;
+    }
+    return ack();
+}
+
+void Board::releaseMove(bool towardsFree)
+{
+    if (releaseStage == Release::Off)
+        return;
+    // The second direction takes the blade back to where it comes off the
+    // shaft; the first one on towards the end: a locked blade is lifted,
+    // anything else goes home.
+    if ((towardsFree && releaseStage == Release::Free) || ++releaseProgress < ReleaseMoveCommands)
+        return;
+    if (towardsFree)
+        setRelease(Release::Free);
+    else
+        setRelease(releaseStage == Release::Locked ? Release::Returning : Release::Off);
 }
 
 ByteVector Board::enterLoader()

@@ -40,6 +40,9 @@ struct MachineState
     bool noFirmware = false;
     bool releaseA = false;    // cutRelease_flag_a
     bool releaseB = false;    // cutRelease_flag_b
+    // The operator holds the machine's security button. The status reports
+    // it in the glass bit: the blade release reads its hold there.
+    bool hold = false;
     bool purge = false;       // air duct purge on
 };
 
@@ -67,6 +70,13 @@ public:
     enum class RunKind { None, Work, Cleaning };
     enum class LoaderEntry { Ok, Bad, Silent };
     enum class Phase { Idle, Start, Held, Milling, Emulsion, Suspended, Cleaning };
+    // Blade release, as the two release flags show it: Off none, Unlocking a,
+    // Free both (the blade is off the shaft), Locking a, Locked b (the mount
+    // state can be read), Returning both.
+    enum class Release { Off, Unlocking, Free, Locking, Locked, Returning };
+    // A movement of the release lasts this many commands: the program repeats
+    // 10 (or a manual move) while the operator keeps the key pressed.
+    static constexpr int ReleaseMoveCommands = 3;
 
     MachineState s;
 
@@ -119,6 +129,12 @@ public:
     // Why the machine cannot start a run now, or empty.
     std::string startBlocker() const;
 
+    // Blade release.
+    Release release() const { return releaseStage; }
+    // The stage the flags stand for (`set release`); the stage going on is
+    // kept when it already shows them.
+    void setReleaseFlags(bool a, bool b);
+
     // Loader.
     bool loaderActive() const { return loader; }
     // Answer to the update command (F3 30 30 FC); may be empty.
@@ -153,7 +169,14 @@ private:
     std::vector<StepPlan> workPlan() const;
     int activeMillingSteps() const;
 
+    void setRelease(Release stage);
+    ByteVector releaseCommand();
+    // A manual move; it moves a release going on.
+    void releaseMove(bool towardsFree);
+
     Run run;
+    Release releaseStage = Release::Off;
+    int releaseProgress = 0; // commands of the movement in progress
     bool axisSecondDue = false;
     bool axisSecond = false;
 

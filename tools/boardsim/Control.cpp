@@ -98,7 +98,7 @@ const char *const HelpText =
     "count CODE|loader|bad|junk; "
     "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
-    "gasket, ready, working, milling, fullglass, hard, nofirmware, purge (0|1), glass none|small|big, "
+    "gasket, ready, working, milling, fullglass, hard, nofirmware, purge, hold (0|1), glass none|small|big, "
     "release none|a|b|both, step N, error N, temperature N, absorption N, blademount N (0-127), "
     "sensors N (bits 0-6, 8-14), position MM (0-32767), residual N (0-16383), version M.mm.pp, mains 110|230 50|60";
 
@@ -127,6 +127,8 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         lid = "ajar";
     const std::string glass = !s.glass ? "none" : (s.glassBig ? "big" : "small");
     const std::string release = s.releaseA ? (s.releaseB ? "both" : "a") : (s.releaseB ? "b" : "none");
+    static const char *const stages[] = {"off", "unlocking", "free", "locking", "locked", "returning"};
+    const std::string releaseStage = stages[static_cast<int>(b.release())];
     char version[16];
     std::snprintf(version, sizeof version, "%d.%02d.%02d", s.fwMajor, s.fwMinor, s.fwPatch);
     const char *run = b.runKind() == Board::RunKind::Work ? "work"
@@ -174,6 +176,8 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         {"mains", std::to_string(s.volts) + "/" + std::to_string(s.hz)},
         {"nofirmware", onOff(s.noFirmware)},
         {"release", release},
+        {"releasestage", releaseStage},
+        {"hold", onOff(s.hold)},
         {"purge", onOff(s.purge)},
         {"run", run},
         {"phase", phase},
@@ -487,6 +491,8 @@ std::string Sim::cmdSet(const std::vector<std::string> &t)
         boolTarget = &s.noFirmware;
     else if (key == "purge")
         boolTarget = &s.purge;
+    else if (key == "hold")
+        boolTarget = &s.hold;
     if (boolTarget) {
         if (!single || !parseBool(val, flag))
             return "error expected 0|1";
@@ -532,8 +538,7 @@ std::string Sim::cmdSet(const std::vector<std::string> &t)
     if (key == "release" && single) {
         if (val != "none" && val != "a" && val != "b" && val != "both")
             return "error expected none|a|b|both";
-        s.releaseA = val == "a" || val == "both";
-        s.releaseB = val == "b" || val == "both";
+        b.setReleaseFlags(val == "a" || val == "both", val == "b" || val == "both");
         return "ok";
     }
     if (key == "version" && single) {

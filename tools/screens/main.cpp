@@ -20,6 +20,7 @@
 #include "shell/SettingsForm.h"
 #include "shell/ShellResources.h"
 #include "cleaning/ManualHandling.h"
+#include "cleaning/ReleaseBlade.h"
 #include "data/DataState.h"
 #include "data/GlassElement.h"
 #include "data/Presets.h"
@@ -287,6 +288,115 @@ void renderRunScreens()
     actual = previous;
 }
 
+// Blade release, driven through its steps with the machine state set by hand
+// (no board): each press is taken as answered at once.
+void releasePress(ReleaseBlade *r, const char *key)
+{
+    r->findChild<QPushButton *>(key)->click();
+    FifoLock lock;
+    std::queue<std::vector<uint8_t>>().swap(serialFifo);
+    cutReleaseCmdSend = 1;
+    stopReleaseCmdSend = 1;
+}
+
+void releaseTicks(ReleaseBlade *r, int ticks = 1)
+{
+    for (int i = 0; i < ticks; ++i)
+        r->workingStateCheck();
+}
+
+void releaseFlags(bool a, bool b)
+{
+    cutRelease_flag_a = a;
+    cutRelease_flag_b = b;
+}
+
+// A fresh screen taken to the locked blade, its mount state answered.
+ReleaseBlade *releaseLocked(uint16_t mount, const std::function<void(ReleaseBlade *)> &onTheWay = {})
+{
+    releaseFlags(false, false);
+    glassPresence = false;
+    auto *r = new ReleaseBlade();
+    r->checkTimer()->stop();
+    r->show();
+    if (onTheWay)
+        onTheWay(r);
+    releasePress(r, "pushButton_3");
+    releaseFlags(true, false);
+    releaseTicks(r, ReleaseBlade::kStartWaitTicks + 1);
+    if (onTheWay)
+        onTheWay(r);
+    glassPresence = true; // the security button
+    releaseFlags(true, true);
+    releasePress(r, "pushButton_3");
+    releaseTicks(r);
+    QTest::qWait(ReleaseBlade::kBladeFreePauseMs + 100);
+    if (onTheWay)
+        onTheWay(r);
+    glassPresence = false;
+    for (int i = 0; i < 2; ++i) {
+        releasePress(r, "pushButton_3");
+        releaseTicks(r);
+        if (onTheWay)
+            onTheWay(r);
+    }
+    for (int i = 0; i < 3; ++i)
+        releasePress(r, "pushButton_3");
+    releaseFlags(false, true);
+    releaseTicks(r);
+    bladeMountState = mount;
+    getBladeMountState = 1;
+    releaseTicks(r, 2);
+    return r;
+}
+
+void renderBladeRelease()
+{
+    machineOpen = true;
+    int shot = 0;
+    // Step 11 shows the picture of step 10 again.
+    const char *const onTheWay[] = {"release-start", "release-freeing", "release-remove", nullptr, "release-insert"};
+    ReleaseBlade *r = releaseLocked(ReleaseBlade::kMounted, [&](ReleaseBlade *w) {
+        if (shot < 5 && onTheWay[shot])
+            save(w, onTheWay[shot]);
+        ++shot;
+    });
+    releasePress(r, "pushButton_3"); // step 4: the stop key appears
+    save(r, "release-mounted");
+    releasePress(r, "pushButton_2");
+    save(r, "release-stop");
+    releaseTicks(r);
+    save(r, "release-stop-moves");
+    delete r;
+
+    r = releaseLocked(ReleaseBlade::kMounted);
+    releaseFlags(true, true);
+    releaseTicks(r);
+    save(r, "release-returning");
+    delete r;
+
+    r = releaseLocked(15);
+    releaseTicks(r);
+    save(r, "release-mounted-badly");
+    delete r;
+
+    // The lid open, in service mode.
+    serviceEnable = true;
+    machineOpen = false;
+    actualTreePosition = 123;
+    r = new ReleaseBlade();
+    r->checkTimer()->stop();
+    r->show();
+    releaseTicks(r);
+    save(r, "release-lid-open-service");
+    delete r;
+    serviceEnable = false;
+    machineOpen = true;
+    glassPresence = true;
+    releaseFlags(false, false);
+    resetStateVar();
+}
+
 void renderAll(MainWindow &home)
 {
     // Home screen in its states.
@@ -367,6 +477,7 @@ void renderAll(MainWindow &home)
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
+    renderBladeRelease();
 }
 
 } // namespace
