@@ -583,6 +583,42 @@ void drawLiquidIcons()
             }));
 }
 
+// The choices of the cleaning menu beside the cleaning tile's own drop:
+// blade release and the purge of the air duct.
+void drawCleaningIcons()
+{
+    savePng("icon/blade_release.png", tileIcon([](QPainter &p) {
+                // The blade on its shaft, and the turn that frees it.
+                QPainterPath wings;
+                wings.moveTo(8, 44);
+                wings.quadTo(20, 36, 32, 42);
+                wings.quadTo(44, 48, 56, 40);
+                wings.quadTo(44, 54, 32, 48);
+                wings.quadTo(20, 42, 8, 44);
+                p.drawPath(wings);
+                p.drawLine(QPointF(32, 44), QPointF(32, 14));
+                p.drawArc(QRectF(14, 4, 36, 20), 200 * 16, 220 * 16);
+                const QPointF tip(48.5, 10);
+                p.drawLine(tip, tip + QPointF(-7, -3));
+                p.drawLine(tip, tip + QPointF(-1, 7));
+            }));
+    savePng("icon/air_purge.png", tileIcon([](QPainter &p) {
+                // Air blowing through a duct.
+                p.drawLine(QPointF(6, 12), QPointF(58, 12));
+                p.drawLine(QPointF(6, 52), QPointF(58, 52));
+                for (qreal y : {24.0, 40.0}) {
+                    QPainterPath wave;
+                    wave.moveTo(10, y);
+                    for (int x = 10; x <= 46; ++x)
+                        wave.lineTo(x, y - 4 * std::sin((x - 10) / 18.0 * M_PI));
+                    p.drawPath(wave);
+                }
+                p.drawLine(QPointF(50, 32), QPointF(58, 32));
+                p.drawLine(QPointF(58, 32), QPointF(52, 26));
+                p.drawLine(QPointF(58, 32), QPointF(52, 38));
+            }));
+}
+
 // The logo of the screen saver in the demo root (not a resource: the machine
 // keeps its own in /home/root/logo.png).
 void drawLogo()
@@ -667,6 +703,7 @@ int main(int argc, char *argv[])
     drawBladeSteps();
     drawTileIcons();
     drawLiquidIcons();
+    drawCleaningIcons();
     drawLogo();
     return failures == 0 ? 0 : 1;
 }
