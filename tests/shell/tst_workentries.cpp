@@ -7,6 +7,7 @@
 
 #include "app/ErrorMessage.h"
 #include "app/WaitResponseCmd.h"
+#include "cleaning/Cleaning.h"
 #include "data/GlassElement.h"
 #include "data/Presets.h"
 #include "data/SequenceMsg.h"
@@ -35,6 +36,7 @@ const QPoint kSoftTile(80, 100);
 const QPoint kMediumTile(240, 100);
 const QPoint kHardTile(397, 100);
 const QPoint kWhipCutTile(80, 212);
+const QPoint kCleanTile(240, 212);
 
 // The command frames the board received, without the link's own requests.
 std::vector<ByteVector> commandsReceived(BoardSimProcess &sim)
@@ -248,15 +250,35 @@ private slots:
         QVERIFY(home->homeInFront());
     }
 
-    // The work tiles are keys in the theme colour; cleaning is still off.
-    void workTilesAreLive()
+    // The cleaning tile opens the cleaning menu as the work tiles open
+    // theirs: one work screen at a time, no remote start meanwhile, and
+    // nothing while a firmware update runs.
+    void cleaningTileOpensTheMenu()
     {
         openHome();
-        for (const char *name : {"p1_button", "p2_button", "p3_button", "whip_cut_button"}) {
+        fwUpdateStarted = true;
+        touchAt(home.get(), kCleanTile);
+        QVERIFY(!home->workScreen());
+        fwUpdateStarted = false;
+        touchAt(home.get(), kCleanTile);
+        QPointer<Cleaning> menu = qobject_cast<Cleaning *>(home->workScreen());
+        QVERIFY(menu && menu->isVisible());
+        QVERIFY(!home->homeInFront() && !canStartRemoteRecipe);
+        touchAt(home.get(), kSoftTile);
+        QCOMPARE(home->workScreen(), menu.data());
+        menu->closeWin();
+        QTRY_VERIFY(menu.isNull());
+        QVERIFY(home->homeInFront() && canStartRemoteRecipe && !home->workScreen());
+    }
+
+    // Every tile is a key in the theme colour.
+    void tilesAreLive()
+    {
+        openHome();
+        for (const char *name : {"p1_button", "p2_button", "p3_button", "whip_cut_button", "clean_button"}) {
             QWidget *tile = home->findChild<QWidget *>(name);
             QVERIFY2(tile->isEnabled() && tile->styleSheet().contains(customColor), name);
         }
-        QVERIFY(!home->findChild<QWidget *>("clean_button")->isEnabled());
     }
 };
 
