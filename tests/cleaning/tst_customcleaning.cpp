@@ -265,6 +265,23 @@ private slots:
         QVERIFY(visibleWindows<CleaningSummary>().isEmpty());
     }
 
+    // Stops the board refuses do not count: the key takes presses again and
+    // the run, which went on, ends in the summary.
+    void refusedStopsRearmTheKey()
+    {
+        QVERIFY(board("pace 1") && board("refuse 12"));
+        QPointer<CustomCleaning> s = openScreen();
+        QPointer<CustomCleaningRunning> running = start(s);
+        QVERIFY(running);
+        for (int i = 0; i < 3; ++i)
+            running->on_stop_work_clicked();
+        QVERIFY(!running->stopArmed());
+        QTRY_VERIFY_WITH_TIMEOUT(running && running->stopArmed() && running->stopTriesLeft() == 2, 5000);
+        QVERIFY(key(running, "stop_work")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(running.isNull(), 8000);
+        QVERIFY(shownWindow<CleaningSummary>());
+    }
+
     // A board error during the run: the run ends without the summary.
     void noSummaryAfterAnError()
     {
