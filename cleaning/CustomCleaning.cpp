@@ -237,12 +237,17 @@ void CustomCleaning::retranslate()
     listNameSpeed = QStringList{tr("PULIZIA LAME"), tr("PULIZIA ALBERO"), tr("PULIZIA LAME + ALBERO")};
     listNameImmersion = QStringList{tr("MOLTO VELOCE"), tr("VELOCE"), tr("LEGGERA"),
                                     tr("MEDIA"),        tr("PROFONDA"), tr("MOLTO PROFONDA")};
+    // The four keys share the size the longest name needs.
     QPushButton *const keys[] = {ui->program_type_1, ui->program_type_2, ui->program_type_3, ui->program_type_4};
+    int points = 13;
     for (int k = 0; k < 4; ++k) {
         keys[k]->setText(listNameSpeed[kKeyCycles[k][0]] + "\n" + listNameImmersion[kKeyCycles[k][1]]);
-        cleaninglook::setFontSize(keys[k], 13, true);
-        cleaninglook::fitKeyText(keys[k], 13);
+        cleaninglook::setFontSize(keys[k], points, true);
+        cleaninglook::fitKeyText(keys[k], points);
+        points = keys[k]->font().pointSize();
     }
+    for (QPushButton *k : keys)
+        cleaninglook::setFontSize(k, points, true);
     cleaninglook::setFontSize(ui->page_title, 13, true);
     cleaninglook::setFontSize(ui->subtitle, 13);
     cleaninglook::setFontSize(ui->time_caption, 12);

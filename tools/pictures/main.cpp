@@ -588,19 +588,21 @@ void drawLiquidIcons()
 void drawCleaningIcons()
 {
     savePng("icon/blade_release.png", tileIcon([](QPainter &p) {
-                // The blade on its shaft, and the turn that frees it.
+                // The blade on its shaft, and the turn around the shaft that
+                // frees it.
                 QPainterPath wings;
-                wings.moveTo(8, 44);
-                wings.quadTo(20, 36, 32, 42);
-                wings.quadTo(44, 48, 56, 40);
-                wings.quadTo(44, 54, 32, 48);
-                wings.quadTo(20, 42, 8, 44);
+                wings.moveTo(6, 50);
+                wings.quadTo(19, 42, 32, 48);
+                wings.quadTo(45, 54, 58, 46);
+                wings.quadTo(45, 60, 32, 54);
+                wings.quadTo(19, 48, 6, 50);
                 p.drawPath(wings);
-                p.drawLine(QPointF(32, 44), QPointF(32, 14));
-                p.drawArc(QRectF(14, 4, 36, 20), 200 * 16, 220 * 16);
-                const QPointF tip(48.5, 10);
-                p.drawLine(tip, tip + QPointF(-7, -3));
-                p.drawLine(tip, tip + QPointF(-1, 7));
+                p.drawLine(QPointF(32, 50), QPointF(32, 6));
+                p.drawArc(QRectF(12, 14, 40, 16), 200 * 16, 300 * 16);
+                // Arrow head at the arc's end, pointing on round the shaft.
+                const QPointF tip(13.2, 24.8);
+                p.drawLine(tip, tip + QPointF(-2, -8));
+                p.drawLine(tip, tip + QPointF(7, -3));
             }));
     savePng("icon/air_purge.png", tileIcon([](QPainter &p) {
                 // Air blowing through a duct.
