@@ -182,8 +182,9 @@ bool CustomCleaning::checksPass()
 void CustomCleaning::on_start_work_clicked()
 {
     // One start at a time: a second touch while the wait or the run is up
-    // must not queue the cycle twice.
-    if (wait || monitor)
+    // must not queue the cycle twice. None during a firmware update: the
+    // board's loader would get the command.
+    if (wait || monitor || fwUpdateStarted)
         return;
     if (!checksPass())
         return;

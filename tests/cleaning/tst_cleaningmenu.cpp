@@ -106,7 +106,8 @@ private slots:
         QTRY_VERIFY(menu.isNull());
     }
 
-    // While a firmware update runs nothing is queued and nothing opens.
+    // While a firmware update runs nothing is queued and nothing opens, nor
+    // does a custom cleaning already open start.
     void noTouchDuringAFirmwareUpdate()
     {
         QPointer<Cleaning> menu = openMenu();
@@ -117,6 +118,9 @@ private slots:
         menu->cleanfast_clicked();
         menu->customclean_clicked();
         QVERIFY(shownErrors().isEmpty() && !menu->purgeMessage() && !menu->customCleaning());
+        CustomCleaning custom;
+        custom.findChild<QPushButton *>("start_work")->click();
+        QVERIFY(shownErrors().isEmpty() && !custom.waitDialog());
         QVERIFY(takeQueue().empty());
         fwUpdateStarted = false;
     }
