@@ -18,7 +18,8 @@ class QLabel;
 class QWidget;
 
 // Registers the pictures of the app library (":/icon/reload_3D_120.gif",
-// ":/icon/star_3D_120.png"); start-up and tests call it once.
+// ":/icon/star_3D_120.png", the pictures of the start checks and the icons
+// more than one library shows); start-up and tests call it once.
 void initAppResources();
 
 // ---- dialogs -------------------------------------------------------------------

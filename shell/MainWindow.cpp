@@ -11,6 +11,7 @@
 #include "app/WaitResponseCmd.h"
 #include "shell/SettingsForm.h"
 #include "shell/StartUp.h"
+#include "cleaning/Cleaning.h"
 #include "cleaning/ManualHandling.h"
 #include "data/DataState.h"
 #include "data/GlassElement.h"
@@ -40,11 +41,6 @@
 #include <QTimer>
 
 namespace {
-
-// Tile look of the entry whose screen comes with later work: visibly not a
-// key, so no touch seems to be lost.
-const char kDisabledTile[] = "background-color: rgb(214, 221, 229); border-radius: 8px;";
-const char kDisabledText[] = "background: transparent; color: rgb(128, 138, 150);";
 
 // Rolling limit of the tile titles (characters).
 constexpr int kTitleRollChars = 8;
@@ -77,7 +73,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
                          static_cast<QWidget *>(ui->whip_cut_button), static_cast<QWidget *>(ui->clean_button),
                          static_cast<QWidget *>(ui->settings_button), static_cast<QWidget *>(ui->p_area)})
         changeColor(wdg);
-    styleEntryTiles();
 
     // Start-up filled the error table and read the counters before the link
     // thread ran; here the texts take the language just loaded.
@@ -156,16 +151,6 @@ void MainWindow::connectButtons()
     hook({ui->whip_cut_button, ui->whip_title, ui->cut_title}, &MainWindow::whip_cut_clicked);
     hook({ui->clean_button, ui->clean_title}, &MainWindow::clean_clicked);
     hook({ui->settings_button, ui->settings_title}, &MainWindow::settings_clicked);
-}
-
-void MainWindow::styleEntryTiles()
-{
-    // Cleaning arrives with later work: its tile stays visible but disabled.
-    ui->clean_button->setStyleSheet(kDisabledTile);
-    ui->clean_button->setEnabled(false);
-    ui->clean_title->setStyleSheet(kDisabledText);
-    ui->clean_title->setEnabled(false);
-    ui->clean_icon->setEnabled(false);
 }
 
 void MainWindow::applyFonts()
@@ -260,7 +245,16 @@ void MainWindow::whip_cut_clicked()
         openWorkScreen(new SelectFunction(this));
 }
 
-void MainWindow::clean_clicked() {}
+void MainWindow::clean_clicked()
+{
+    // One work screen at a time; none while a firmware update runs, since
+    // its commands would reach the board's loader.
+    if (workPage || !canStartRemoteRecipe || fwUpdateStarted)
+        return;
+    main_windows_on = false;
+    canStartRemoteRecipe = false;
+    openWorkScreen(new Cleaning(this));
+}
 
 void MainWindow::settings_clicked()
 {

@@ -57,8 +57,8 @@ public:
     SettingsForm *settingsMenu() const { return settingsPage; }
     QTimer *pollTimer() const { return workingTimer; }
     bool homeInFront() const { return main_windows_on; }
-    // The work screen opened from a tile (a start screen or the
-    // cutting/whipping selection), while it is up.
+    // The work screen opened from a tile (a start screen, the cutting/whipping
+    // selection or the cleaning menu), while it is up.
     QWidget *workScreen() const { return workPage; }
 
 public slots:
@@ -97,7 +97,6 @@ private:
     void checkScreenSaver();
     void openStartPage();
     void hideReadinessScreens();
-    void styleEntryTiles();
     bool leaveForWork(WorkSettings *program);
     void openWorkScreen(QWidget *screen);
 

@@ -19,6 +19,180 @@ STOP THE PROCEDURE WITH THE STOP KEY OR WAIT FOR IT TO END.</translation>
     </message>
 </context>
 <context>
+    <name>Cleaning</name>
+    <message>
+        <source>CLEANING</source>
+        <translation>CLEANING</translation>
+    </message>
+    <message>
+        <source>BLADE RELEASE</source>
+        <translation>BLADE RELEASE</translation>
+    </message>
+    <message>
+        <source>AIR PURGE</source>
+        <translation>AIR PURGE</translation>
+    </message>
+    <message>
+        <source>CUSTOM CLEANING</source>
+        <translation>CUSTOM CLEANING</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>SPURGA IL CONDOTTO DI AREAZIONE.
+POI ESCI DALLA SCHERMATA.</source>
+        <translation>PURGE THE AIR DUCT.
+THEN LEAVE THIS SCREEN.</translation>
+    </message>
+    <message>
+        <source>EXIT</source>
+        <translation>EXIT</translation>
+    </message>
+    <message>
+        <source>Place the glass behind the machine.</source>
+        <translation>Place the glass behind the machine.</translation>
+    </message>
+</context>
+<context>
+    <name>CleaningSummary</name>
+    <message>
+        <source>AUTO
+CLEAN</source>
+        <translation>AUTO
+CLEAN</translation>
+    </message>
+    <message>
+        <source>END</source>
+        <translation>END</translation>
+    </message>
+    <message>
+        <source>TOTAL TIME:</source>
+        <translation>TOTAL TIME:</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>sec</source>
+        <translation>sec</translation>
+    </message>
+</context>
+<context>
+    <name>CustomCleaning</name>
+    <message>
+        <source>TIME (s)</source>
+        <translation>TIME (s)</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>START</translation>
+    </message>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation>Change the air intake filter</translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation>Comunicarion error.
+Perform machine restart.</translation>
+    </message>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Insert gasket seal before start working.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Insert glass before start working.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Retry close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Wait</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Error 1</translation>
+    </message>
+    <message>
+        <source>PULIZIA LAME</source>
+        <translation>BLADE CLEANING</translation>
+    </message>
+    <message>
+        <source>PULIZIA ALBERO</source>
+        <translation>SHAFT CLEANING</translation>
+    </message>
+    <message>
+        <source>PULIZIA LAME + ALBERO</source>
+        <translation>BLADE + SHAFT CLEANING</translation>
+    </message>
+    <message>
+        <source>MOLTO VELOCE</source>
+        <translation>VERY QUICK</translation>
+    </message>
+    <message>
+        <source>VELOCE</source>
+        <translation>QUICK</translation>
+    </message>
+    <message>
+        <source>LEGGERA</source>
+        <translation>LIGHT</translation>
+    </message>
+    <message>
+        <source>MEDIA</source>
+        <translation>MEDIUM</translation>
+    </message>
+    <message>
+        <source>PROFONDA</source>
+        <translation>DEEP</translation>
+    </message>
+    <message>
+        <source>MOLTO PROFONDA</source>
+        <translation>VERY DEEP</translation>
+    </message>
+</context>
+<context>
+    <name>CustomCleaningRunning</name>
+    <message>
+        <source>REMAINING TIME</source>
+        <translation>REMAINING TIME</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>Job Aborted From User</source>
+        <translation>Job Aborted From User</translation>
+    </message>
+    <message>
+        <source>Machine error.</source>
+        <translation>Machine error.</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Error 1</translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>PLEASE WAIT</source>

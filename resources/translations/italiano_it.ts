@@ -19,6 +19,180 @@ INTERROMPERE LA PROCEDURA PREMENDO IL PULSANTE DI STOP OPPURE ATTENDERE IL TERMI
     </message>
 </context>
 <context>
+    <name>Cleaning</name>
+    <message>
+        <source>CLEANING</source>
+        <translation>PULIZIA</translation>
+    </message>
+    <message>
+        <source>BLADE RELEASE</source>
+        <translation>SBLOCCO LAMA</translation>
+    </message>
+    <message>
+        <source>AIR PURGE</source>
+        <translation>SPURGO ARIA</translation>
+    </message>
+    <message>
+        <source>CUSTOM CLEANING</source>
+        <translation>PULIZIA PERSONALIZZATA</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>SPURGA IL CONDOTTO DI AREAZIONE.
+POI ESCI DALLA SCHERMATA.</source>
+        <translation>SPURGA IL CONDOTTO DI AREAZIONE.
+POI ESCI DALLA SCHERMATA.</translation>
+    </message>
+    <message>
+        <source>EXIT</source>
+        <translation>ESCI</translation>
+    </message>
+    <message>
+        <source>Place the glass behind the machine.</source>
+        <translation>Posizionare il bicchiere dietro la macchina.</translation>
+    </message>
+</context>
+<context>
+    <name>CleaningSummary</name>
+    <message>
+        <source>AUTO
+CLEAN</source>
+        <translation>PULIZIA
+AUTOMATICA</translation>
+    </message>
+    <message>
+        <source>END</source>
+        <translation>FINE</translation>
+    </message>
+    <message>
+        <source>TOTAL TIME:</source>
+        <translation>TEMPO TOTALE:</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>sec</source>
+        <translation>sec</translation>
+    </message>
+</context>
+<context>
+    <name>CustomCleaning</name>
+    <message>
+        <source>TIME (s)</source>
+        <translation>TEMPO (s)</translation>
+    </message>
+    <message>
+        <source>HOME</source>
+        <translation>HOME</translation>
+    </message>
+    <message>
+        <source>START</source>
+        <translation>AVVIO</translation>
+    </message>
+    <message>
+        <source>Cambiare filtro aspirazione aria</source>
+        <translation>Cambiare filtro aspirazione aria</translation>
+    </message>
+    <message>
+        <source>Comunicarion error.
+Perform machine restart.</source>
+        <translation>Errore di comunicazione.
+Riavviare la macchina.</translation>
+    </message>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Inserire la guarnizione prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Inserire il bicchiere prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Richiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Wait</source>
+        <translation>Attendere</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Errore 1</translation>
+    </message>
+    <message>
+        <source>PULIZIA LAME</source>
+        <translation>PULIZIA LAME</translation>
+    </message>
+    <message>
+        <source>PULIZIA ALBERO</source>
+        <translation>PULIZIA ALBERO</translation>
+    </message>
+    <message>
+        <source>PULIZIA LAME + ALBERO</source>
+        <translation>PULIZIA LAME + ALBERO</translation>
+    </message>
+    <message>
+        <source>MOLTO VELOCE</source>
+        <translation>MOLTO VELOCE</translation>
+    </message>
+    <message>
+        <source>VELOCE</source>
+        <translation>VELOCE</translation>
+    </message>
+    <message>
+        <source>LEGGERA</source>
+        <translation>LEGGERA</translation>
+    </message>
+    <message>
+        <source>MEDIA</source>
+        <translation>MEDIA</translation>
+    </message>
+    <message>
+        <source>PROFONDA</source>
+        <translation>PROFONDA</translation>
+    </message>
+    <message>
+        <source>MOLTO PROFONDA</source>
+        <translation>MOLTO PROFONDA</translation>
+    </message>
+</context>
+<context>
+    <name>CustomCleaningRunning</name>
+    <message>
+        <source>REMAINING TIME</source>
+        <translation>TEMPO RIMANENTE</translation>
+    </message>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>Job Aborted From User</source>
+        <translation>Lavoro interrotto dall&apos;utente</translation>
+    </message>
+    <message>
+        <source>Machine error.</source>
+        <translation>Errore macchina.</translation>
+    </message>
+    <message>
+        <source>Error 1</source>
+        <translation>Errore 1</translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>PLEASE WAIT</source>

@@ -1,4 +1,6 @@
-# The blade release test drives the simulated board.
-if(TARGET cleaning_tst_releaseblade AND TARGET frostpanel-boardsim)
-    add_dependencies(cleaning_tst_releaseblade frostpanel-boardsim)
-endif()
+# The cleaning screens' tests drive the simulated board.
+foreach(_t cleaning_tst_customcleaning cleaning_tst_cleaningmenu cleaning_tst_releaseblade)
+    if(TARGET ${_t} AND TARGET frostpanel-boardsim)
+        add_dependencies(${_t} frostpanel-boardsim)
+    endif()
+endforeach()

@@ -552,6 +552,67 @@ private slots:
         }
     }
 
+    // Custom cleaning: the code names the cycle, whose table time the run
+    // lasts (divided by the speed, or a step each `pace`).
+    void customCleaningLastsItsCycle_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("timing");
+        QTest::addColumn<double>("expectedMs");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("blades, big glass") << 38 << "speed 100" << 282.0 << "28.2";
+        QTest::newRow("blades and shaft, big glass") << 53 << "speed 200" << 1640.5 << "328.1";
+        QTest::newRow("blades and shaft, small glass") << 72 << "speed 200" << 1642.5 << "328.5";
+        QTest::newRow("at a pace: four steps") << 53 << "pace 0.1" << 400.0 << "328.1";
+    }
+    void customCleaningLastsItsCycle()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, timing);
+        QFETCH(double, expectedMs);
+        QFETCH(QString, seconds);
+        SIM_OK(timing);
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(exchange(frame(BoardCmd::CustomClean, {uint8_t(code)})), Ack);
+        QVERIFY(pollStatus() && working && !millingOn);
+        const QMap<QString, QString> state = parseState(sim.command("state"));
+        QCOMPARE(state["run"], QStringLiteral("cleaning"));
+        QCOMPARE(state["cleancode"], QString::number(code));
+        QCOMPARE(state["seconds"], seconds);
+        QCOMPARE(exchange(frame(BoardCmd::CustomClean, {uint8_t(code)})), Refusal); // not while one runs
+        while (pollStatus() && working && t.elapsed() < 5000)
+            QTest::qSleep(2);
+        const double took = double(t.elapsed());
+        QVERIFY(!working);
+        QVERIFY2(std::abs(took - expectedMs) <= 0.1 * expectedMs + 20,
+                 qPrintable(QString("took %1 ms, expected %2 ms").arg(took).arg(expectedMs)));
+        QCOMPARE(sim.value("get cleancode"), QStringLiteral("0"));
+        SIM_OK("pace off");
+    }
+
+    // A code naming no cycle is refused and runs nothing; 12 ends a cycle;
+    // the air purge follows 21 and shows in `state`.
+    void cleaningCommands()
+    {
+        for (uint8_t code : {uint8_t(0), uint8_t(36), uint8_t(73), uint8_t(127)}) {
+            QCOMPARE(exchange(frame(BoardCmd::CustomClean, {code})), Refusal);
+            QVERIFY(pollStatus() && !working);
+        }
+        SIM_OK("speed 1");
+        QCOMPARE(exchange(frame(BoardCmd::CustomClean, {56})), Ack);
+        QVERIFY(pollStatus() && working);
+        QCOMPARE(exchange(frame(BoardCmd::StopRelease)), Ack);
+        QVERIFY(pollStatus() && !working);
+        QCOMPARE(sim.value("get run"), QStringLiteral("none"));
+        QVERIFY(twoBytes(request(BoardCmd::ResidualSteps), 1) > 0);
+
+        QCOMPARE(exchange(frame(BoardCmd::AirPurge, {0x7F})), Ack);
+        QCOMPARE(sim.value("get purge"), QStringLiteral("1"));
+        QCOMPARE(exchange(frame(BoardCmd::AirPurge, {0x00})), Ack);
+        QCOMPARE(sim.value("get purge"), QStringLiteral("0"));
+    }
+
     void firmwareLoaderExchange()
     {
         QCOMPARE(exchange(frame(BoardCmd::FirmwareUpdate), 0x04), ByteVector({0x0F, 0xBB, 0x04})); // entered

@@ -4,6 +4,9 @@
 
 #include "support_shell.h"
 
+#include "app/ErrorMessage.h"
+#include "app/WaitResponseCmd.h"
+#include "cleaning/Cleaning.h"
 #include "data/GlassElement.h"
 #include "data/Presets.h"
 #include "data/UserSettings.h"
@@ -22,6 +25,7 @@ const QPoint kSoftTile(80, 100);
 const QPoint kMediumTile(240, 100);
 const QPoint kHardTile(397, 100);
 const QPoint kWhipCutTile(80, 212);
+const QPoint kCleanTile(240, 212);
 
 } // namespace
 
@@ -174,6 +178,27 @@ private slots:
         }
         QVERIFY(visibleWindows<quickstart>().isEmpty() && visibleWindows<SelectFunction>().isEmpty());
         QVERIFY(home->homeInFront());
+    }
+
+    // The cleaning tile opens the cleaning menu as the work tiles open
+    // theirs: one work screen at a time, no remote start meanwhile, and
+    // nothing while a firmware update runs.
+    void cleaningTileOpensTheMenu()
+    {
+        openHome();
+        fwUpdateStarted = true;
+        touchAt(home.get(), kCleanTile);
+        QVERIFY(!home->workScreen());
+        fwUpdateStarted = false;
+        touchAt(home.get(), kCleanTile);
+        QPointer<Cleaning> menu = qobject_cast<Cleaning *>(home->workScreen());
+        QVERIFY(menu && menu->isVisible());
+        QVERIFY(!home->homeInFront() && !canStartRemoteRecipe);
+        touchAt(home.get(), kSoftTile);
+        QCOMPARE(home->workScreen(), menu.data());
+        menu->closeWin();
+        QTRY_VERIFY(menu.isNull());
+        QVERIFY(home->homeInFront() && canStartRemoteRecipe && !home->workScreen());
     }
 };
 

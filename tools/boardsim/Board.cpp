@@ -1,5 +1,6 @@
 #include "Board.h"
 
+#include "data/CleaningCycles.h"
 #include "data/Tables.h"
 #include "link/ProtocolConversion.h"
 
@@ -176,14 +177,24 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
         releaseProgress = 0;
         return ack();
     case CustomClean:
-    case ShaftClean:
+    case ShaftClean: {
         if (!startBlocker().empty())
             return refusal();
-    {
         StepPlan step;
         step.seconds = CleaningStepSeconds;
-        const int steps = 1 + (code == CustomClean ? CustomCleaningSteps : ShaftCleaningSteps);
+        int steps = 1 + ShaftCleaningSteps;
+        if (code == CustomClean) {
+            // The cycle the code names lasts its time in the default table,
+            // spread over the steps; a code that names no cycle is refused.
+            const int entry = cleancycles::entryOfCode(p0);
+            const float seconds = entry < 0 ? 0.0f : cleancycles::kDefaultCycleSeconds[std::size_t(entry)];
+            if (seconds <= 0)
+                return refusal();
+            steps = 1 + CustomCleaningSteps;
+            step.seconds = double(seconds) / steps;
+        }
         startRun(RunKind::Cleaning, std::vector<StepPlan>(std::size_t(steps), step), nowUs);
+        cleaningCode = code == CustomClean ? p0 : 0;
         return ack();
     }
     case TooMuchAnswer:
@@ -390,6 +401,7 @@ void Board::endRun(bool interrupted)
     else if (run.kind != RunKind::None)
         s.residual = 0;
     run = Run();
+    cleaningCode = 0;
     s.working = false;
     s.milling = false;
     s.step = 0;

@@ -126,6 +126,8 @@ public:
     void setStep(uint8_t step);
     void setError(uint8_t code);
     bool programLoaded() const { return millingLoaded && emulsionLoaded; }
+    // The code of the custom cleaning cycle going on; 0 for none.
+    uint8_t customCleaningCode() const { return cleaningCode; }
     // Why the machine cannot start a run now, or empty.
     std::string startBlocker() const;
 
@@ -186,6 +188,7 @@ private:
     ByteVector emulsionBytes;
     uint8_t repetition = 0;
     bool rework = false;
+    uint8_t cleaningCode = 0;
 
     bool loader = false;
     int lines = 0;

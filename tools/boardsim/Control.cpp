@@ -181,6 +181,7 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         {"purge", onOff(s.purge)},
         {"run", run},
         {"phase", phase},
+        {"cleancode", std::to_string(b.customCleaningCode())},
         {"steps", std::to_string(b.runTotal())},
         {"seconds", secondsText},
         {"cutspeed", std::to_string(step.cut)},

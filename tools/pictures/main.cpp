@@ -583,6 +583,44 @@ void drawLiquidIcons()
             }));
 }
 
+// The choices of the cleaning menu beside the cleaning tile's own drop:
+// blade release and the purge of the air duct.
+void drawCleaningIcons()
+{
+    savePng("icon/blade_release.png", tileIcon([](QPainter &p) {
+                // The blade on its shaft, and the turn around the shaft that
+                // frees it.
+                QPainterPath wings;
+                wings.moveTo(6, 50);
+                wings.quadTo(19, 42, 32, 48);
+                wings.quadTo(45, 54, 58, 46);
+                wings.quadTo(45, 60, 32, 54);
+                wings.quadTo(19, 48, 6, 50);
+                p.drawPath(wings);
+                p.drawLine(QPointF(32, 50), QPointF(32, 6));
+                p.drawArc(QRectF(12, 14, 40, 16), 200 * 16, 300 * 16);
+                // Arrow head at the arc's end, pointing on round the shaft.
+                const QPointF tip(13.2, 24.8);
+                p.drawLine(tip, tip + QPointF(-2, -8));
+                p.drawLine(tip, tip + QPointF(7, -3));
+            }));
+    savePng("icon/air_purge.png", tileIcon([](QPainter &p) {
+                // Air blowing through a duct.
+                p.drawLine(QPointF(6, 12), QPointF(58, 12));
+                p.drawLine(QPointF(6, 52), QPointF(58, 52));
+                for (qreal y : {24.0, 40.0}) {
+                    QPainterPath wave;
+                    wave.moveTo(10, y);
+                    for (int x = 10; x <= 46; ++x)
+                        wave.lineTo(x, y - 4 * std::sin((x - 10) / 18.0 * M_PI));
+                    p.drawPath(wave);
+                }
+                p.drawLine(QPointF(50, 32), QPointF(58, 32));
+                p.drawLine(QPointF(58, 32), QPointF(52, 26));
+                p.drawLine(QPointF(58, 32), QPointF(52, 38));
+            }));
+}
+
 // The logo of the screen saver in the demo root (not a resource: the machine
 // keeps its own in /home/root/logo.png).
 void drawLogo()
@@ -667,6 +705,7 @@ int main(int argc, char *argv[])
     drawBladeSteps();
     drawTileIcons();
     drawLiquidIcons();
+    drawCleaningIcons();
     drawLogo();
     return failures == 0 ? 0 : 1;
 }

@@ -19,6 +19,10 @@
 #include "shell/MainWindow.h"
 #include "shell/SettingsForm.h"
 #include "shell/ShellResources.h"
+#include "cleaning/Cleaning.h"
+#include "cleaning/CleaningSummary.h"
+#include "cleaning/CustomCleaning.h"
+#include "cleaning/CustomCleaningRunning.h"
 #include "cleaning/ManualHandling.h"
 #include "cleaning/ReleaseBlade.h"
 #include "data/DataState.h"
@@ -397,6 +401,58 @@ void renderBladeRelease()
     resetStateVar();
 }
 
+// The cleaning menu, what it shows, the custom cleaning selection on each
+// key and glass, the run and its summary.
+void renderCleaningScreens(MainWindow &home)
+{
+    const auto text = [](const char *context, const char *source) {
+        return QCoreApplication::translate(context, source);
+    };
+    render(new Cleaning(&home), "cleaning-menu");
+    render<DialogMessage>(new DialogMessage(nullptr, false), "cleaning-air-purge", [&](DialogMessage *d) {
+        d->setDisplayMessage(text("Cleaning", "SPURGA IL CONDOTTO DI AREAZIONE.\nPOI ESCI DALLA SCHERMATA."));
+        d->setSingleKey(text("Cleaning", "EXIT"));
+    });
+    render<ErrorMessage>(new ErrorMessage(nullptr, ":/image/glass_filter.gif"), "cleaning-glass-hint",
+                         [&](ErrorMessage *m) {
+                             m->setDisplayMessage(text("Cleaning", "Place the glass behind the machine."));
+                         });
+    for (int big = 0; big < 2; ++big) {
+        glassBigPresence = big;
+        for (int type = 1; type <= 4; ++type) {
+            render<CustomCleaning>(new CustomCleaning(&home),
+                                   QString("custom-cleaning-%1-type%2").arg(big ? "big" : "small").arg(type),
+                                   [type](CustomCleaning *c) {
+                                       QMetaObject::invokeMethod(c, qPrintable(QString("on_program_type_%1_clicked")
+                                                                                   .arg(type)));
+                                   });
+        }
+    }
+    glassBigPresence = false;
+
+    // The run, ticked by hand: the board has taken the cycle and works.
+    const auto run = [&](const QString &name, int ticks, bool stopped) {
+        setCustomClean = 1;
+        working = true;
+        actualTemperature = 40;
+        auto *r = new CustomCleaningRunning(nullptr, 0, 28, 38, text("CustomCleaning", "PULIZIA LAME"),
+                                            "(" + text("CustomCleaning", "VELOCE") + ")");
+        for (int i = 0; i < ticks; ++i) {
+            r->checkState();
+            r->checkTimer()->stop();
+        }
+        if (stopped)
+            r->setErrorScreen("Job Aborted From User");
+        r->show();
+        save(r, name);
+        delete r;
+        working = false;
+    };
+    run("custom-cleaning-running", 60, false);
+    run("custom-cleaning-stopped", 140, true);
+    render(new CleaningSummary(nullptr, 28), "cleaning-summary");
+}
+
 void renderAll(MainWindow &home)
 {
     // Home screen in its states.
@@ -478,6 +534,7 @@ void renderAll(MainWindow &home)
     renderWorkScreens(home);
     renderRunScreens();
     renderBladeRelease();
+    renderCleaningScreens(home);
 }
 
 } // namespace
