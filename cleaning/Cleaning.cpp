@@ -154,6 +154,8 @@ void Cleaning::applyFonts()
     cleaninglook::setFontSize(ui->page_title, 13, true);
     for (QLabel *l : {ui->release_label, ui->cleanfast_label, ui->customclean_label}) {
         cleaninglook::setFontSize(l, 14, true);
+        // Some room to the tile's rounded edges for the longest words.
+        l->setContentsMargins(6, 0, 6, 0);
         fitTextToLabel(l, 14, 9);
     }
     cleaninglook::setFontSize(ui->return_home, 13, true);
