@@ -7,6 +7,7 @@ library only. Commands run in the order given, on one connection:
 
   shot FILE.png           save the whole screen as PNG
   tap X Y                 press and release the (only) pointer button at X,Y
+  hold X Y SECONDS        press at X,Y, keep it pressed that long, release
   wait SECONDS            pause
   pixel X Y               print the colour at X,Y as rrggbb
   waitpixel X Y RRGGBB [TOLERANCE]
@@ -247,6 +248,10 @@ def run(vnc, words, timeout, since=None):
         elif cmd == "tap":
             x, y = map(int, take(2))
             vnc.tap(x, y)
+        elif cmd == "hold":
+            x, y = map(int, take(2))
+            (seconds,) = take(1)
+            vnc.tap(x, y, hold=float(seconds))
         elif cmd == "wait":
             (seconds,) = take(1)
             time.sleep(float(seconds))

@@ -504,6 +504,7 @@ private slots:
             {1, BoardCmd::StopRelease, 1, "a"},   // the movement stops and starts again
             {1, BoardCmd::CutRelease, 2, "a"},
             {1, BoardCmd::CutRelease, 1, "both"}, // free
+            {1, BoardCmd::CutRelease, 2, "both"}, // a hold running on keeps it free
             {0, BoardCmd::CutRelease, 1, "a"},    // locking
             {1, BoardCmd::CutRelease, 3, "b"},    // locked
             {0, BoardCmd::CutRelease, 3, "both"}, // returning: the screen alone

@@ -525,7 +525,13 @@ ByteVector Board::releaseCommand()
             setRelease(Release::Free);
         break;
     case Release::Free:
-        setRelease(Release::Locking);
+        // The blade is put back and the screen pressed alone: a press still
+        // made with the security button held (the operator's hold running
+        // on past the blade coming free) leaves it free.
+        if (s.hold)
+            --releaseProgress;
+        else
+            setRelease(Release::Locking);
         break;
     case Release::Locking:
         if (!s.hold)
