@@ -121,13 +121,13 @@ Image load(const std::string &path)
     return parse(text);
 }
 
-std::string findOnStick()
+std::vector<std::string> filesOnStick()
 {
     const std::string folder = platform::path("/mnt/usb-memory/");
+    std::vector<std::string> names;
     DIR *dir = opendir(folder.c_str());
     if (!dir)
-        return std::string();
-    std::vector<std::string> names;
+        return names;
     while (const dirent *e = readdir(dir)) {
         const std::string name = e->d_name;
         if (fnmatch("fw-*update.hex", name.c_str(), FNM_CASEFOLD) != 0)
@@ -137,9 +137,16 @@ std::string findOnStick()
             names.push_back(name);
     }
     closedir(dir);
-    if (names.empty())
-        return std::string();
-    return folder + *std::min_element(names.begin(), names.end());
+    std::sort(names.begin(), names.end());
+    for (std::string &name : names)
+        name = folder + name;
+    return names;
+}
+
+std::string findOnStick()
+{
+    const std::vector<std::string> files = filesOnStick();
+    return files.empty() ? std::string() : files.front();
 }
 
 std::string boardCopyPath()

@@ -47,10 +47,12 @@ Image parse(const std::string &text);
 // The file at `path` (a path as the program sees it, under the sandbox root).
 Image load(const std::string &path);
 
-// The firmware file on the USB stick: the first plain file of
-// /mnt/usb-memory/ whose name matches "fw-*update.hex" (letter case ignored,
-// as the stick's file system does), by name order so that every caller picks
-// the same one. Empty when there is none.
+// The firmware files on the USB stick: the plain files of /mnt/usb-memory/
+// whose name matches "fw-*update.hex" (letter case ignored, as the stick's
+// file system does), in name order, as full paths.
+std::vector<std::string> filesOnStick();
+// The first of them, the one an update sends: every caller picks the same.
+// Empty when there is none.
 std::string findOnStick();
 // The file a pending update waits in on the board: /home/root/velt_fw.
 std::string boardCopyPath();
