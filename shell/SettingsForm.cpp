@@ -31,7 +31,7 @@ void SettingsForm::applyFonts()
     QFont body(transLanguage.currentFont());
     body.setPointSize(13);
     for (QWidget *w : {static_cast<QWidget *>(ui->language), static_cast<QWidget *>(ui->supply),
-                       static_cast<QWidget *>(ui->back)})
+                       static_cast<QWidget *>(ui->firmware), static_cast<QWidget *>(ui->back)})
         w->setFont(body);
 }
 
@@ -60,6 +60,15 @@ void SettingsForm::on_supply_clicked()
     supplyScreen = new mainline(this);
     supplyScreen->setAttribute(Qt::WA_DeleteOnClose);
     supplyScreen->open();
+}
+
+void SettingsForm::on_firmware_clicked()
+{
+    if (firmwareScreen)
+        return;
+    firmwareScreen = new SettingsForm_P2(this);
+    firmwareScreen->setAttribute(Qt::WA_DeleteOnClose);
+    firmwareScreen->show();
 }
 
 void SettingsForm::on_back_clicked()
