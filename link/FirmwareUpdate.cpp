@@ -126,7 +126,11 @@ Result run(SerialCom &port, const ByteVector &frame, const std::function<bool()>
     startUpdateFirmware = 1;
 
     Result result = Result::Done;
-    for (std::size_t i = 0; i < image.records.size() && result == Result::Done; ++i) {
+    for (std::size_t i = 0; i < image.records.size(); ++i) {
+        if (!keepGoing()) {
+            result = Result::Failed;
+            break;
+        }
         const ByteVector &record = image.records[i];
         actualWaitProgress = static_cast<int>(i + 1);
         platform::debugLine(">> " + ByteToOctectString(record));

@@ -95,7 +95,12 @@ class TestFirmware : public QObject
     int simCount(const QString &what) { return sim.value("count " + what).toInt(); }
     // The board frames and loader frames the board received, and its
     // replies, in order, as "rx <hex>" / "tx <hex>".
-    QStringList traffic() { return sim.takeTraffic(); }
+    // A command first: every traffic line printed before its answer is in.
+    QStringList traffic()
+    {
+        sim.command("loader");
+        return sim.takeTraffic();
+    }
 
 private slots:
     void initTestCase()
@@ -288,6 +293,40 @@ private slots:
         QVERIFY2(waited < 100, qPrintable(QString::number(waited)));
         QVERIFY(taken && startUpdateFirmware == 0); // still in the entry wait
         QTRY_VERIFY_WITH_TIMEOUT(endUpdateFirmware == 1, 10000);
+    }
+
+    // A link thread told to end does not finish the transfer first.
+    void endingTheLinkEndsTheUpdate_data()
+    {
+        QTest::addColumn<bool>("inEntryWait");
+        QTest::addColumn<int>("started");
+        QTest::newRow("in the entry wait") << true << -1;
+        QTest::newRow("during the records") << false << 1;
+    }
+    void endingTheLinkEndsTheUpdate()
+    {
+        QFETCH(bool, inEntryWait);
+        QFETCH(int, started);
+        if (inEntryWait)
+            FirmwareUpdate::setWaitsForTests({5000, 5000, 5});
+        QVERIFY(root->writeFile(stickFile(), hexfiles::firmware(0, 300)));
+        SIM_OK("late 20 loader");
+        startLink();
+        {
+            FifoLock lock;
+            waitStateVar(BoardCmd::FirmwareUpdate);
+            serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::FirmwareUpdate));
+        }
+        if (inEntryWait)
+            QTest::qWait(300);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(actualWaitProgress >= 3, 5000);
+        QElapsedTimer t;
+        t.start();
+        link.reset();
+        QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(int(startUpdateFirmware), started);
+        QCOMPARE(int(endUpdateFirmware), -1);
     }
 
     void failuresAreReportedWithBothFlags_data()
