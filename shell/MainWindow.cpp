@@ -125,6 +125,10 @@ MainWindow::~MainWindow()
         workPage->disconnect(this);
         delete workPage;
     }
+    // Nor may any other screen opened from here (settings menu, firmware
+    // progress) when the children go below.
+    for (QObject *child : children())
+        child->disconnect(this);
     for (QLabel *l : {ui->settings_title, ui->clean_title, ui->p1_title, ui->p2_title, ui->p3_title,
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
