@@ -105,16 +105,33 @@ void SerialThreadComunication::loop()
         Clock::time_point wakeAt = Clock::now() + kIdleWake;
         if (s == Working) {
             bool exchanged = false;
+            ByteVector update;
             pthread_mutex_lock(&serialFifoMutex);
             if (!serialFifo.empty() && Clock::now() >= nextFrame) {
                 const ByteVector &head = serialFifo.front();
-                if (ProtocolConversion::IsSendable(head) && head[1] == BoardCmd::FirmwareUpdate)
-                    FirmwareUpdate::run(port);
-                else
+                if (ProtocolConversion::IsSendable(head) && head[1] == BoardCmd::FirmwareUpdate) {
+                    // The update runs without the lock: it lasts minutes.
+                    update = head;
+                    serialFifo.pop();
+                } else {
                     commandExchange(port);
+                }
                 exchanged = true;
             }
             pthread_mutex_unlock(&serialFifoMutex);
+
+            if (!update.empty()) {
+                errorOccuredCommand = 0;
+                const auto result =
+                    FirmwareUpdate::run(port, update, [this] { return _status == Working; });
+                if (result == FirmwareUpdate::Result::PortLost) {
+                    FifoLock lock;
+                    failWholeQueue();
+                    _status = Init;
+                }
+                // The board has been out of reach: hear from it at once.
+                nextPoll = Clock::now();
+            }
 
             if (_status == Working && Clock::now() >= nextPoll) {
                 statusPoll(port, phase);

@@ -22,6 +22,7 @@
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
+#include "link/FirmwareHex.h"
 #include "link/ProtocolConversion.h"
 #include "link/SharedState.h"
 #include "platform/clock.h"
@@ -35,9 +36,7 @@
 #include "work/SelectFunction.h"
 #include "work/quickstart.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -121,6 +120,10 @@ MainWindow::~MainWindow()
         workPage->disconnect(this);
         delete workPage;
     }
+    // Nor may any other screen opened from here (settings menu, firmware
+    // progress) when the children go below.
+    for (QObject *child : children())
+        child->disconnect(this);
     for (QLabel *l : {ui->settings_title, ui->clean_title, ui->p1_title, ui->p2_title, ui->p3_title,
                       ui->whip_title, ui->cut_title})
         removeRollingObject(l);
@@ -202,7 +205,7 @@ void MainWindow::loadLanguage(const QString &language)
 // its portions nor have its record changed by its run.
 bool MainWindow::leaveForWork(WorkSettings *program)
 {
-    if (workPage || !canStartRemoteRecipe)
+    if (workPage || !canStartRemoteRecipe || fwUpdateStarted)
         return false;
     main_windows_on = false;
     errorSystem.displayErrorSignal();
@@ -258,7 +261,7 @@ void MainWindow::clean_clicked()
 
 void MainWindow::settings_clicked()
 {
-    if (settingsPage)
+    if (settingsPage || fwUpdateStarted)
         return;
     main_windows_on = false;
     settingsPage = new SettingsForm(this);
@@ -275,6 +278,9 @@ void MainWindow::deleteSubWindows()
 
 void MainWindow::waitResponseCmdEnd()
 {
+    // The update is over either way: the readiness handling runs again.
+    fwUpdateStarted = false;
+    enableScreenSaver = true; // the progress held it off
     if (startUpdateFirmware < 0) {
         DisplayError(tr("Firmware upgrade not started."), QString(), false);
     } else if (endUpdateFirmware < 0) {
@@ -283,6 +289,8 @@ void MainWindow::waitResponseCmdEnd()
         auto *success = new SuccessDialog(this);
         success->setAttribute(Qt::WA_DeleteOnClose);
         success->show();
+        // The board runs the new firmware: ask for its version at the next poll.
+        fwVersion.clear();
     }
 }
 
@@ -299,7 +307,8 @@ void MainWindow::filterWinClose()
 
 void MainWindow::startRemoteRecipe()
 {
-    if (!canStartRemoteRecipe || !startFromTcp || workPage)
+    // A start waits until the board has left its loader.
+    if (!canStartRemoteRecipe || !startFromTcp || workPage || fwUpdateStarted)
         return;
     PendingRemoteStart start = takePendingRemoteStart();
     if (start.program) {
@@ -374,40 +383,33 @@ void MainWindow::startFirmwareUpdate()
     fwNotFound = false;
     fwUpdateStarted = true;
 
-    QString file;
-    if (forceFwUpdate) {
-        file = QString::fromStdString(platform::path("/home/root/velt_fw"));
-    } else {
-        const QDir usb(QString::fromStdString(platform::path("/mnt/usb-memory/")));
-        const QStringList found = usb.entryList({"fw-*update.hex"}, QDir::Files, QDir::Name);
-        if (!found.isEmpty())
-            file = usb.filePath(found.first());
-    }
-    QFile hex(file);
-    if (!file.isEmpty() && hex.open(QIODevice::ReadOnly)) {
-        if (forceFwUpdate)
-            forceFwUpdateSend = true;
-        int lines = 0;
-        while (!hex.atEnd()) {
-            hex.readLine(4096);
-            ++lines;
-        }
-        hex.close();
-        hideReadinessScreens();
-        firmwareProgress = new WaitResponseCmd(this, true);
-        firmwareProgress->setAttribute(Qt::WA_DeleteOnClose);
-        firmwareProgress->setProgressMinMax(0, lines);
-        {
-            FifoLock lock;
-            waitStateVar(BoardCmd::FirmwareUpdate);
-            serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::FirmwareUpdate, {}));
-        }
-        firmwareProgress->show();
-        connect(firmwareProgress, &QObject::destroyed, this, &MainWindow::waitResponseCmdEnd);
-    } else {
-        DisplayError(tr("Firmware file not found."), QString(), false);
-    }
+    const bool boardCopy = forceFwUpdate;
     forceFwUpdate = false;
+    const std::string file = boardCopy ? FirmwareHex::boardCopyPath() : FirmwareHex::findOnStick();
+    // The file is checked whole before the board is told anything; the link
+    // thread checks it again before it sends.
+    const FirmwareHex::Image image = FirmwareHex::load(file);
+    if (!image.ok()) {
+        fwUpdateStarted = false;
+        platform::debugLine("MainWindow -> file firmware " + file + ": " + FirmwareHex::describe(image.status));
+        DisplayError(image.status == FirmwareHex::Status::Unreadable ? tr("Firmware file not found.")
+                                                                      : tr("Firmware file not valid."),
+                     QString(), false);
+        return;
+    }
+    forceFwUpdateSend = boardCopy;
+    hideReadinessScreens();
+    firmwareProgress = new WaitResponseCmd(this, true);
+    firmwareProgress->setAttribute(Qt::WA_DeleteOnClose);
+    // Only what goes to the board counts.
+    firmwareProgress->setProgressMinMax(0, int(image.records.size()));
+    {
+        FifoLock lock;
+        waitStateVar(BoardCmd::FirmwareUpdate);
+        serialFifo.push(ProtocolConversion::BuildCommand(BoardCmd::FirmwareUpdate, {}));
+    }
+    firmwareProgress->show();
+    connect(firmwareProgress, &QObject::destroyed, this, &MainWindow::waitResponseCmdEnd);
 }
 
 void MainWindow::hideReadinessScreens()
@@ -600,9 +602,11 @@ void MainWindow::checkErrorOccured()
     } else if (!mainsPage && !languagePage) {
         loadLanguage(settings.getLanguage());
 
-        if ((forceFwUpdate && machineReady) || (fwNotFound && usbMount))
+        // One update at a time.
+        const bool updating = fwUpdateStarted;
+        if (!updating && ((forceFwUpdate && machineReady) || (fwNotFound && usbMount)))
             startFirmwareUpdate();
-        else if (fwNotFound && !usbMount) {
+        else if (!updating && fwNotFound && !usbMount) {
             fwNotFound = false;
             DisplayError(tr("Usb memory not installed."), QString(), false);
         }

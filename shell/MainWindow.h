@@ -56,6 +56,8 @@ public:
     mainline *mainsScreen() const { return mainsPage; }
     SettingsForm *settingsMenu() const { return settingsPage; }
     QTimer *pollTimer() const { return workingTimer; }
+    // The firmware update's progress while an update started here runs.
+    WaitResponseCmd *firmwareProgressDialog() const { return firmwareProgress; }
     bool homeInFront() const { return main_windows_on; }
     // The work screen opened from a tile (a start screen, the cutting/whipping
     // selection or the cleaning menu), while it is up.

@@ -8,6 +8,7 @@
 #include "settings/translator.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 
 SettingsForm::SettingsForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ui(new Ui::SettingsForm)
 {
@@ -30,9 +31,19 @@ void SettingsForm::applyFonts()
     ui->page_title->setFont(title);
     QFont body(transLanguage.currentFont());
     body.setPointSize(13);
-    for (QWidget *w : {static_cast<QWidget *>(ui->language), static_cast<QWidget *>(ui->supply),
-                       static_cast<QWidget *>(ui->back)})
-        w->setFont(body);
+    ui->back->setFont(body);
+    // The tiles share one size, small enough for the longest name to fit.
+    for (int pt = 13; pt > 9; --pt) {
+        body.setPointSize(pt);
+        const QFontMetrics m(body);
+        bool fits = true;
+        for (QAbstractButton *tile : {ui->language, ui->supply, ui->firmware})
+            fits = fits && m.horizontalAdvance(tile->text()) <= tile->width() - 16;
+        if (fits)
+            break;
+    }
+    for (QAbstractButton *tile : {ui->language, ui->supply, ui->firmware})
+        tile->setFont(body);
 }
 
 void SettingsForm::changeEvent(QEvent *event)
@@ -60,6 +71,15 @@ void SettingsForm::on_supply_clicked()
     supplyScreen = new mainline(this);
     supplyScreen->setAttribute(Qt::WA_DeleteOnClose);
     supplyScreen->open();
+}
+
+void SettingsForm::on_firmware_clicked()
+{
+    if (firmwareScreen)
+        return;
+    firmwareScreen = new SettingsForm_P2(this);
+    firmwareScreen->setAttribute(Qt::WA_DeleteOnClose);
+    firmwareScreen->show();
 }
 
 void SettingsForm::on_back_clicked()

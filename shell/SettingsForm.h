@@ -1,8 +1,9 @@
 #pragma once
 // The settings menu of the home screen. It holds the settings pages that
-// exist so far (language, supply frequency); later pages join it.
+// exist so far (language, supply frequency, firmware); later pages join it.
 
 #include "settings/LanguageList.h"
+#include "settings/SettingsForm_P2.h"
 #include "settings/mainline.h"
 
 #include <QPointer>
@@ -23,6 +24,7 @@ public:
 
     LanguageList *languagePage() const { return languageList; }
     mainline *supplyPage() const { return supplyScreen; }
+    SettingsForm_P2 *firmwarePage() const { return firmwareScreen; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -30,6 +32,7 @@ protected:
 private slots:
     void on_language_clicked();
     void on_supply_clicked();
+    void on_firmware_clicked();
     void on_back_clicked();
 
 private:
@@ -38,4 +41,5 @@ private:
     Ui::SettingsForm *ui;
     QPointer<LanguageList> languageList;
     QPointer<mainline> supplyScreen;
+    QPointer<SettingsForm_P2> firmwareScreen;
 };

@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 
 tools/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target frostpanel frostpanel-boardsim frostpanel-demo-seed frostpanel-remote translations \
-    -j "$(nproc)"
+cmake --build build --target frostpanel frostpanel-boardsim frostpanel-demo-seed frostpanel-remote frostpanel-fwhex \
+    translations -j "$(nproc)"
 
 ROOT="$PWD/build/demo-root"
 mkdir -p "$ROOT/home/root/languages" "$ROOT/dev" "$ROOT/mnt/usb-memory"
@@ -26,6 +26,11 @@ build/frostpanel-demo-seed
 cp build/languages/* "$ROOT/home/root/languages/"
 cp resources/pictures/demo/logo.png "$ROOT/home/root/logo.png"
 : >"$ROOT/dev/fb0" # the screenshot key copies this "frame buffer"
+# A USB stick is in (its device file is there) holding a firmware file for
+# the settings' firmware page; the board runs version 2.01.00 once flashed.
+: >"$ROOT/dev/sda1"
+ls "$ROOT"/mnt/usb-memory/fw-*update.hex >/dev/null 2>&1 ||
+    build/frostpanel-fwhex "$ROOT/mnt/usb-memory/fw-2.01.00-update.hex" 400 >/dev/null
 
 # Stand-ins for the wireless tools: the demo machine counts as joined to a
 # network, so the remote service is reachable on localhost.
@@ -66,7 +71,10 @@ Work runs go $SPEED times the machine's pace (FROSTPANEL_DEMO_SPEED). Tap SOFT, 
 start; during the run:
   state (step, speeds, direction, portions)    set fullglass 1 (before start: too full)    set lid open
   set hard 1      endearly 1 (empty beaker; endearly off)      set error 12
+Firmware: SETTINGS, FIRMWARE, UPDATE FIRMWARE flashes mnt/usb-memory/fw-2.01.00-update.hex (12 s, then
+the records with a progress bar); loader nack 100 or loader entry bad before makes it fail (loader off after).
 Remote service on localhost (TCP 4444, UDP 8888), for example:
   build/frostpanel-remote --host 127.0.0.1 --serial FP2-0417-DEMO recipes changed 0
 MSG
-build/frostpanel-boardsim --link "$ROOT/dev/ttymxc1" --control "$ROOT/boardsim.sock" --wiretime --speed "$SPEED"
+build/frostpanel-boardsim --link "$ROOT/dev/ttymxc1" --control "$ROOT/boardsim.sock" --wiretime --speed "$SPEED" \
+    --cmd "loader version 2.01.00"

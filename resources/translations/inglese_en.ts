@@ -468,6 +468,10 @@ CONTACT SERVICE.</translation>
         <source>Usb memory not installed.</source>
         <translation>Usb memory not installed.</translation>
     </message>
+    <message>
+        <source>Firmware file not valid.</source>
+        <translation>Firmware file not valid.</translation>
+    </message>
 </context>
 <context>
     <name>ManualHandling</name>
@@ -695,6 +699,69 @@ CONTACT SERVICE.</translation>
     <message>
         <source>BACK</source>
         <translation>BACK</translation>
+    </message>
+    <message>
+        <source>FIRMWARE</source>
+        <translation>FIRMWARE</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm_P2</name>
+    <message>
+        <source>FIRMWARE</source>
+        <translation>FIRMWARE</translation>
+    </message>
+    <message>
+        <source>Machine firmware</source>
+        <translation>Machine firmware</translation>
+    </message>
+    <message>
+        <source>Display software</source>
+        <translation>Display software</translation>
+    </message>
+    <message>
+        <source>File on the USB stick</source>
+        <translation>File on the USB stick</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>UPDATE FIRMWARE</source>
+        <translation>UPDATE FIRMWARE</translation>
+    </message>
+    <message>
+        <source>No USB stick</source>
+        <translation>No USB stick</translation>
+    </message>
+    <message>
+        <source>No firmware file</source>
+        <translation>No firmware file</translation>
+    </message>
+    <message>
+        <source>Firmware file not found.</source>
+        <translation>Firmware file not found.</translation>
+    </message>
+    <message>
+        <source>Usb memory not installed.</source>
+        <translation>Usb memory not installed.</translation>
+    </message>
+    <message>
+        <source>Firmware file not valid.</source>
+        <translation>Firmware file not valid.</translation>
+    </message>
+    <message>
+        <source>Update Firmware.</source>
+        <translation>Update Firmware.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not started.</source>
+        <translation>Firmware upgrade not started.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not ended correctly.</source>
+        <translation>Firmware upgrade not ended correctly.</translation>
     </message>
 </context>
 <context>

@@ -468,6 +468,10 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
         <source>Usb memory not installed.</source>
         <translation>Memoria USB non inserita.</translation>
     </message>
+    <message>
+        <source>Firmware file not valid.</source>
+        <translation>File del firmware non valido.</translation>
+    </message>
 </context>
 <context>
     <name>ManualHandling</name>
@@ -695,6 +699,69 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>BACK</source>
         <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>FIRMWARE</source>
+        <translation>FIRMWARE</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm_P2</name>
+    <message>
+        <source>FIRMWARE</source>
+        <translation>FIRMWARE</translation>
+    </message>
+    <message>
+        <source>Machine firmware</source>
+        <translation>Firmware macchina</translation>
+    </message>
+    <message>
+        <source>Display software</source>
+        <translation>Software display</translation>
+    </message>
+    <message>
+        <source>File on the USB stick</source>
+        <translation>File sulla chiavetta USB</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>UPDATE FIRMWARE</source>
+        <translation>AGGIORNA FIRMWARE</translation>
+    </message>
+    <message>
+        <source>No USB stick</source>
+        <translation>Nessuna chiavetta USB</translation>
+    </message>
+    <message>
+        <source>No firmware file</source>
+        <translation>Nessun file firmware</translation>
+    </message>
+    <message>
+        <source>Firmware file not found.</source>
+        <translation>File del firmware non trovato.</translation>
+    </message>
+    <message>
+        <source>Usb memory not installed.</source>
+        <translation>Memoria USB non inserita.</translation>
+    </message>
+    <message>
+        <source>Firmware file not valid.</source>
+        <translation>File del firmware non valido.</translation>
+    </message>
+    <message>
+        <source>Update Firmware.</source>
+        <translation>Aggiornamento firmware.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not started.</source>
+        <translation>Aggiornamento firmware non avviato.</translation>
+    </message>
+    <message>
+        <source>Firmware upgrade not ended correctly.</source>
+        <translation>Aggiornamento firmware non terminato correttamente.</translation>
     </message>
 </context>
 <context>

@@ -6,11 +6,13 @@
 
 #include "data/SequenceMsg.h"
 #include "data/WorkSettings.h"
+#include "link/BoardReply.h"
 #include "link/ProtocolConversion.h"
 #include "link/SerialCom.h"
 #include "link/SharedState.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -634,6 +636,54 @@ private slots:
         QCOMPARE(sim.value("records"), QStringLiteral("3"));
         QCOMPARE(sim.value("record 2"), QString::fromStdString(ByteToOctectString(r2)));
         QCOMPARE(ProtocolConversion::GetPacket(exchange(frame(BoardCmd::Status))).size(), std::size_t(5));
+    }
+
+    // What the loader took can be compared with the file sent; after the
+    // end record the board runs the version it was given.
+    void loaderSavesItsRecordsAndRunsTheNewVersion()
+    {
+        SIM_OK("loader version 3.01.02");
+        QCOMPARE(exchange(frame(BoardCmd::FirmwareUpdate), 0x04), ByteVector({0x0F, 0xBB, 0x04}));
+        const ByteVector r1 = hexRecord(0xD000, 0, {0x00, 0xFF, 0x3A});
+        const ByteVector r2 = hexRecord(0xD003, 0, {0x0D, 0x0A});
+        const ByteVector end = hexRecord(0, 1, {});
+        QCOMPARE(exchange(loaderFrame(r1), 0x04), LoaderAck);
+        QCOMPARE(exchange(loaderFrame({0x01, 0xD0, 0x05, 0x00, 0x77, 0x00}), 0x04),
+                 ByteVector({0x0F, 0x55, 0x04})); // refused: not kept
+        QCOMPARE(exchange(loaderFrame(r2), 0x04), LoaderAck);
+        QCOMPARE(sim.value("get version"), QStringLiteral("2.00.05")); // until the end record
+        QCOMPARE(exchange(loaderFrame(end), 0x04), LoaderAck);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Received.hex"); // the path keeps its case
+        QCOMPARE(sim.command("loader save " + path), QStringLiteral("ok 3"));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray(":03D0000000FF3AF4\r\n:02D003000D0A14\r\n:00000001FF\r\n"));
+        const auto version = BoardReply::version(exchange(frame(BoardCmd::Version)), "110V");
+        QVERIFY(version);
+        QCOMPARE(version->firmware, std::string("3.01.02"));
+        QVERIFY(sim.command("loader save /nonexistent-folder/x.hex").startsWith("error"));
+    }
+
+    // At 9600 baud a reply cannot come before the frame asking for it and
+    // the reply itself have crossed the wire, 11 bits a byte.
+    void wireTimeCountsBothWays()
+    {
+        SIM_OK("wiretime on");
+        const auto wireMs = [](std::size_t bytes) { return double(bytes) * 11.0 * 1000.0 / 9600.0; };
+        QElapsedTimer t;
+        t.start();
+        const ByteVector status = exchange(frame(BoardCmd::Status));
+        QCOMPARE(status.size(), std::size_t(7));
+        QVERIFY2(t.nsecsElapsed() / 1e6 >= wireMs(4 + status.size()) - 0.5, qPrintable(QString::number(t.elapsed())));
+
+        QCOMPARE(exchange(frame(BoardCmd::FirmwareUpdate), 0x04), ByteVector({0x0F, 0xBB, 0x04}));
+        const ByteVector line = loaderFrame(hexRecord(0xD000, 0, ByteVector(32, 0x55)));
+        t.restart();
+        QCOMPARE(exchange(line, 0x04), LoaderAck);
+        const double ms = t.nsecsElapsed() / 1e6;
+        QVERIFY2(ms >= wireMs(line.size() + 3) - 0.5 && ms < 400, qPrintable(QString::number(ms)));
     }
 };
 

@@ -604,6 +604,11 @@ ByteVector Board::loaderLine(const ByteVector &record, bool malformed)
         // End-of-file record: the new firmware runs.
         loader = false;
         s.noFirmware = false;
+        if (flashVersionSet) {
+            s.fwMajor = flashMajor;
+            s.fwMinor = flashMinor;
+            s.fwPatch = flashPatch;
+        }
     }
     return loaderAck();
 }

@@ -94,6 +94,10 @@ public:
     LoaderEntry loaderEntry = LoaderEntry::Ok;
     int loaderNackLine = 0; // 1-based line of a transfer to refuse, 0 none
     int loaderDropLine = 0; // 1-based line to leave unanswered, 0 none
+    // The version the board reports once a transfer has ended with its
+    // end-of-file record; without one it keeps the version it had.
+    bool flashVersionSet = false;
+    uint8_t flashMajor = 0, flashMinor = 0, flashPatch = 0;
 
     static ByteVector ack();
     static ByteVector refusal();

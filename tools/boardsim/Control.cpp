@@ -2,6 +2,8 @@
 
 #include "Sim.h"
 
+#include "link/FirmwareHex.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -45,6 +47,30 @@ bool parseInt(const std::string &s, long min, long max, long &out)
         return false;
     out = v;
     return true;
+}
+
+// "M.mm.pp", each part 0 to 15.
+bool parseVersion(const std::string &s, uint8_t &major, uint8_t &minor, uint8_t &patch)
+{
+    int m = 0, n = 0, p = 0;
+    char tail = 0;
+    if (std::sscanf(s.c_str(), "%d.%d.%d%c", &m, &n, &p, &tail) != 3 || m < 0 || m > 15 || n < 0 || n > 15 || p < 0
+        || p > 15)
+        return false;
+    major = uint8_t(m);
+    minor = uint8_t(n);
+    patch = uint8_t(p);
+    return true;
+}
+
+// The line's words as typed (paths keep their letter case).
+std::vector<std::string> rawTokens(const std::string &line)
+{
+    std::vector<std::string> t;
+    std::istringstream in(line);
+    for (std::string w; in >> w;)
+        t.push_back(w);
+    return t;
 }
 
 bool parseBool(const std::string &s, bool &out)
@@ -96,7 +122,7 @@ const char *const HelpText =
     "ignore off; corrupt N [CODE|loader] | corrupt off; tear N [CODE|loader] | tear off; "
     "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; pace S|off; endearly N|off; "
     "count CODE|loader|bad|junk; "
-    "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]; "
+    "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off|version M.mm.pp|off|save PATH]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
     "gasket, ready, working, milling, fullglass, hard, nofirmware, purge, hold (0|1), glass none|small|big, "
     "release none|a|b|both, step N, error N, temperature N, absorption N, blademount N (0-127), "
@@ -241,7 +267,7 @@ std::string Sim::control(const std::string &line, bool &quit)
     if (cmd == "late")
         return cmdLate(t);
     if (cmd == "loader")
-        return cmdLoader(t);
+        return cmdLoader(t, line);
     if ((cmd == "silent" || cmd == "wiretime" || cmd == "log") && n == 2) {
         bool v = false;
         if (!parseBool(t[1], v))
@@ -324,6 +350,10 @@ std::string Sim::control(const std::string &line, bool &quit)
             fresh.loaderEntry = b.loaderEntry;
             fresh.loaderNackLine = b.loaderNackLine;
             fresh.loaderDropLine = b.loaderDropLine;
+            fresh.flashVersionSet = b.flashVersionSet;
+            fresh.flashMajor = b.flashMajor;
+            fresh.flashMinor = b.flashMinor;
+            fresh.flashPatch = b.flashPatch;
             b = fresh;
             syncParserMode();
         }
@@ -339,6 +369,7 @@ std::string Sim::control(const std::string &line, bool &quit)
             b.loaderEntry = Board::LoaderEntry::Ok;
             b.loaderNackLine = 0;
             b.loaderDropLine = 0;
+            b.flashVersionSet = false;
             b.endEarly = -1;
         }
         if (what == "all") {
@@ -421,7 +452,7 @@ std::string Sim::cmdLate(const std::vector<std::string> &t)
     return "ok";
 }
 
-std::string Sim::cmdLoader(const std::vector<std::string> &t)
+std::string Sim::cmdLoader(const std::vector<std::string> &t, const std::string &line)
 {
     const std::size_t n = t.size();
     if (n == 1)
@@ -458,7 +489,32 @@ std::string Sim::cmdLoader(const std::vector<std::string> &t)
         (t[1] == "nack" ? b.loaderNackLine : b.loaderDropLine) = int(line);
         return "ok";
     }
-    return "error usage: loader [on|off|entry ok|bad|silent|nack N|off|drop N|off]";
+    if (n == 3 && t[1] == "version") {
+        if (t[2] == "off") {
+            b.flashVersionSet = false;
+            return "ok";
+        }
+        if (!parseVersion(t[2], b.flashMajor, b.flashMinor, b.flashPatch))
+            return "error version must be M.mm.pp, each 0-15";
+        b.flashVersionSet = true;
+        return "ok";
+    }
+    if (n == 3 && t[1] == "save") {
+        // The records of the last transfer as HEX lines, for comparing with
+        // the file that was sent.
+        const std::string path = rawTokens(line)[2];
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        if (!f)
+            return "error cannot write " + path;
+        bool written = true;
+        for (const ByteVector &r : b.records()) {
+            const std::string text = FirmwareHex::recordLine(r);
+            written = written && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        }
+        written = std::fclose(f) == 0 && written;
+        return written ? "ok " + std::to_string(b.records().size()) : "error cannot write " + path;
+    }
+    return "error usage: loader [on|off|entry ok|bad|silent|nack N|off|drop N|off|version M.mm.pp|off|save PATH]";
 }
 
 std::string Sim::cmdSet(const std::vector<std::string> &t)
@@ -543,14 +599,8 @@ std::string Sim::cmdSet(const std::vector<std::string> &t)
         return "ok";
     }
     if (key == "version" && single) {
-        int major = 0, minor = 0, patch = 0;
-        char tail = 0;
-        if (std::sscanf(val.c_str(), "%d.%d.%d%c", &major, &minor, &patch, &tail) != 3 || major < 0 || major > 15
-            || minor < 0 || minor > 15 || patch < 0 || patch > 15)
+        if (!parseVersion(val, s.fwMajor, s.fwMinor, s.fwPatch))
             return "error version must be M.mm.pp, each 0-15";
-        s.fwMajor = uint8_t(major);
-        s.fwMinor = uint8_t(minor);
-        s.fwPatch = uint8_t(patch);
         return "ok";
     }
     if (key == "mains") {

@@ -54,10 +54,19 @@ void Sim::input(const uint8_t *data, std::size_t size, int64_t nowUs)
 {
     StreamParser::Event ev;
     for (std::size_t i = 0; i < size; ++i) {
-        if (parser.feed(data[i], nowUs, ev))
-            handleEvent(ev, nowUs);
+        // A pseudo-terminal hands over a whole write at once; on the wire
+        // each byte takes its time, and the board answers only after the
+        // last byte of a frame is in.
+        int64_t atUs = nowUs;
+        if (wiretime) {
+            rxFreeUs = std::max(rxFreeUs, nowUs) + static_cast<int64_t>(std::ceil(ByteUs));
+            atUs = rxFreeUs;
+        }
+        if (parser.feed(data[i], atUs, ev))
+            handleEvent(ev, atUs);
     }
     countJunk();
+    releaseOutput(nowUs);
 }
 
 void Sim::handleEvent(const StreamParser::Event &ev, int64_t nowUs)
@@ -178,7 +187,8 @@ void Sim::send(ByteVector reply, int key, int64_t nowUs)
         p.dueUs = std::max(p.dueUs, outQueue.back().dueUs); // replies leave in order
     p.bytes = std::move(reply);
     outQueue.push_back(std::move(p));
-    releaseOutput(nowUs);
+    // Released by the caller at the real time: `nowUs` may lie ahead of it
+    // while the frame is still on the wire.
 }
 
 void Sim::releaseOutput(int64_t nowUs)
@@ -196,7 +206,8 @@ void Sim::releaseOutput(int64_t nowUs)
         if (wiretime) {
             if (nowUs < p.startUs)
                 break;
-            const auto sent = static_cast<std::size_t>(double(nowUs - p.startUs) / ByteUs) + 1;
+            // A byte is in at the far end once its last bit has crossed.
+            const auto sent = static_cast<std::size_t>(double(nowUs - p.startUs) / ByteUs);
             allowed = std::min(allowed, sent);
         }
         wireBuffer.insert(wireBuffer.end(), p.bytes.begin() + static_cast<std::ptrdiff_t>(p.released),
@@ -227,7 +238,7 @@ int64_t Sim::deadline() const
         if (!p.started)
             d = earliest(d, p.dueUs);
         else if (wiretime)
-            d = earliest(d, p.startUs + static_cast<int64_t>(std::ceil(double(p.released) * ByteUs)));
+            d = earliest(d, p.startUs + static_cast<int64_t>(std::ceil(double(p.released + 1) * ByteUs)));
         else
             d = earliest(d, p.dueUs);
     }

@@ -77,7 +77,7 @@ private:
     std::string cmdRule(const std::vector<std::string> &t, std::map<int, int> &rules);
     std::string cmdShot(const std::vector<std::string> &t, std::vector<ShotRule> &rules);
     std::string cmdLate(const std::vector<std::string> &t);
-    std::string cmdLoader(const std::vector<std::string> &t);
+    std::string cmdLoader(const std::vector<std::string> &t, const std::string &line);
     std::vector<std::pair<std::string, std::string>> stateItems() const;
     static std::string keyName(int key);
 
@@ -99,6 +99,7 @@ private:
 
     std::deque<Pending> outQueue;
     int64_t wireFreeUs = 0;
+    int64_t rxFreeUs = 0; // when the last byte received is fully in (wire time)
     ByteVector wireBuffer;
 };
 

@@ -532,6 +532,20 @@ void drawTileIcons()
                     wave.lineTo(x, 32 - 18 * std::sin((x - 4) / 56.0 * 2 * M_PI));
                 p.drawPath(wave);
             }));
+    savePng("icon/firmware.png", tileIcon([](QPainter &p) {
+                // A chip with its pins, and an arrow going into it.
+                p.drawRoundedRect(QRectF(16, 16, 32, 32), 4, 4);
+                for (int i = 0; i < 3; ++i) {
+                    const qreal at = 24 + 8 * i;
+                    p.drawLine(QPointF(at, 6), QPointF(at, 16));
+                    p.drawLine(QPointF(at, 48), QPointF(at, 58));
+                    p.drawLine(QPointF(6, at), QPointF(16, at));
+                    p.drawLine(QPointF(48, at), QPointF(58, at));
+                }
+                p.drawLine(QPointF(32, 23), QPointF(32, 40));
+                p.drawLine(QPointF(25, 33), QPointF(32, 40));
+                p.drawLine(QPointF(39, 33), QPointF(32, 40));
+            }));
     // Status icons of the title bar (on the theme-coloured bar too).
     QImage ok = canvas(32, 32, true), ko = canvas(32, 32, true);
     QPainter p;

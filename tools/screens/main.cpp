@@ -34,9 +34,11 @@
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SharedState.h"
+#include "platform/paths.h"
 #include "remote/RemoteState.h"
 #include "settings/DisplayKeyboard.h"
 #include "settings/LanguageList.h"
+#include "settings/SettingsForm_P2.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 #include "work/QuickStartLiquid.h"
@@ -196,6 +198,42 @@ void renderWorkScreens(MainWindow &home)
         render<ErrorMessage>(new ErrorMessage(nullptr, c.picture), c.name, [&c](ErrorMessage *m) {
             m->setDisplayMessage(QCoreApplication::translate("WorkStartScreen", c.text));
         });
+}
+
+// The firmware page with and without a file, its progress and its errors.
+void renderFirmwareScreens(MainWindow &home)
+{
+    const auto text = [](const char *source) { return QCoreApplication::translate("SettingsForm_P2", source); };
+    fwVersion = std::string("2.00.05");
+    usbMount = true;
+    const QString stick = QString::fromStdString(platform::path("/mnt/usb-memory"));
+    QDir().mkpath(stick);
+    QFile hex(stick + "/fw-2.01.00-update.hex");
+    hex.open(QIODevice::WriteOnly);
+    hex.write(":00000001FF\r\n");
+    hex.close();
+    render(new SettingsForm_P2(&home), "firmware-page");
+    hex.remove();
+    render(new SettingsForm_P2(&home), "firmware-page-no-file");
+    usbMount = false;
+    fwVersion = std::string();
+    render(new SettingsForm_P2(&home), "firmware-page-no-stick");
+    render<WaitResponseCmd>(new WaitResponseCmd(&home, false), "firmware-progress", [&](WaitResponseCmd *w) {
+        w->setDisplayText(text("Update Firmware."));
+        w->setProgressMinMax(0, 400);
+        actualWaitProgress = 170;
+        w->updateState();
+    });
+    actualWaitProgress = 0;
+    const struct
+    {
+        const char *name;
+        const char *text;
+    } errors[] = {{"firmware-error-file", "Firmware file not valid."},
+                  {"firmware-error-transfer", "Firmware upgrade not ended correctly."}};
+    for (const auto &e : errors)
+        render<ErrorMessage>(new ErrorMessage(nullptr, QString()), e.name,
+                             [&](ErrorMessage *m) { m->setDisplayMessage(text(e.text)); });
 }
 
 // The machine as the board reports it during a run.
@@ -530,6 +568,7 @@ void renderAll(MainWindow &home)
     render(new LanguageList(&home, false), "language-list");
     render(new LanguageList(&home, true), "language-list-first-start");
     render(new mainline(&home), "supply-frequency");
+    renderFirmwareScreens(home);
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
