@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-int char2int(char c)
+int hexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -10,7 +10,12 @@ int char2int(char c)
         return c - 'A' + 10;
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
-    return 0;
+    return -1;
+}
+
+int char2int(char c)
+{
+    return std::max(0, hexDigitValue(c));
 }
 
 namespace {

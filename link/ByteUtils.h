@@ -8,7 +8,9 @@
 
 using ByteVector = std::vector<uint8_t>;
 
-// '0'-'9', 'A'-'F', 'a'-'f' to their value; anything else to 0.
+// '0'-'9', 'A'-'F', 'a'-'f' to their value; anything else to -1.
+int hexDigitValue(char c);
+// The same, with anything else read as 0.
 int char2int(char c);
 
 // n bytes from 2n hexadecimal characters, high digit first. Reading stops at

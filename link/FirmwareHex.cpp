@@ -1,5 +1,7 @@
 #include "link/FirmwareHex.h"
 
+#include "link/ByteUtils.h"
+
 #include "platform/filestore.h"
 #include "platform/paths.h"
 
@@ -16,17 +18,6 @@ constexpr uint8_t kEndOfFile = 0x01;
 // Byte count, address (2), type, checksum.
 constexpr std::size_t kRecordOverhead = 5;
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The record of one line without its line end; false when it is not one.
 bool readRecord(const std::string &line, ByteVector &record)
 {
@@ -36,8 +27,8 @@ bool readRecord(const std::string &line, ByteVector &record)
     record.reserve((line.size() - 1) / 2);
     uint8_t sum = 0;
     for (std::size_t i = 1; i < line.size(); i += 2) {
-        const int hi = hexValue(line[i]);
-        const int lo = hexValue(line[i + 1]);
+        const int hi = hexDigitValue(line[i]);
+        const int lo = hexDigitValue(line[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         const auto b = static_cast<uint8_t>(hi * 16 + lo);
