@@ -8,6 +8,7 @@
 #include "data/SystemCommand.h"
 #include "data/Tables.h"
 #include "data/UserSettings.h"
+#include "link/SharedState.h"
 #include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/devices.h"
@@ -433,4 +434,28 @@ QString hoursMinutesToString(uint64_t seconds)
     const uint64_t minutes = seconds / 60;
     return QString::asprintf("%llu:%02llu", static_cast<unsigned long long>(minutes / 60),
                              static_cast<unsigned long long>(minutes % 60));
+}
+
+bool machineReadyToStart()
+{
+    if (!oringPresence) {
+        DisplayError(QCoreApplication::translate("MachineChecks", "Insert gasket seal before start working."), QStringLiteral(":/image/oring presence.gif"),
+                     false);
+        return false;
+    }
+    if (!machineOpen) { // the bit reads "lid down"
+        DisplayError(QCoreApplication::translate("MachineChecks", "Close the machine before start working."), QStringLiteral(":/image/machine open.gif"),
+                     false);
+        return false;
+    }
+    if (!glassPresence) {
+        DisplayError(QCoreApplication::translate("MachineChecks", "Insert glass before start working."), QStringLiteral(":/image/glass presence.gif"), false);
+        return false;
+    }
+    if (!machineCloseOk) {
+        DisplayError(QCoreApplication::translate("MachineChecks", "Retry close the machine before start working."), QStringLiteral(":/image/new state.gif"),
+                     false);
+        return false;
+    }
+    return true;
 }

@@ -33,6 +33,11 @@ void initAppResources();
 ErrorMessage *DisplayError(const QString &text, const QString &resource = QString(), bool modal = true,
                            bool machineError = false, bool blink = false);
 
+// The machine checks every start makes, in their order: gasket, lid, glass,
+// confirmed closing. The first that fails is shown (non-blocking, with its
+// picture) and false returned.
+bool machineReadyToStart();
+
 // The message dialog (DialogMessage). Keys: with `firstKey` empty the dialog's
 // own two keys ("NO", "YES"); with only `secondKey` empty one key; otherwise
 // both keys and the picture (played as an animation when `animated`). Closes by

@@ -157,26 +157,7 @@ bool CustomCleaning::checksPass()
         DisplayError(tr("Comunicarion error.\nPerform machine restart."), QString(), false);
         return false;
     }
-    if (!oringPresence) {
-        DisplayError(tr("Insert gasket seal before start working."), QStringLiteral(":/image/oring presence.gif"),
-                     false);
-        return false;
-    }
-    if (!machineOpen) { // the bit reads "lid down"
-        DisplayError(tr("Close the machine before start working."), QStringLiteral(":/image/machine open.gif"),
-                     false);
-        return false;
-    }
-    if (!glassPresence) {
-        DisplayError(tr("Insert glass before start working."), QStringLiteral(":/image/glass presence.gif"), false);
-        return false;
-    }
-    if (!machineCloseOk) {
-        DisplayError(tr("Retry close the machine before start working."), QStringLiteral(":/image/new state.gif"),
-                     false);
-        return false;
-    }
-    return true;
+    return machineReadyToStart();
 }
 
 void CustomCleaning::on_start_work_clicked()

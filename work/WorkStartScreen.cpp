@@ -129,26 +129,7 @@ bool WorkStartScreen::checksPass()
         DisplayError(tr("Select a number of portions greater than zero."), QString(), false);
         return false;
     }
-    if (!oringPresence) {
-        DisplayError(tr("Insert gasket seal before start working."), QStringLiteral(":/image/oring presence.gif"),
-                     false);
-        return false;
-    }
-    if (!machineOpen) { // the bit reads "lid down"
-        DisplayError(tr("Close the machine before start working."), QStringLiteral(":/image/machine open.gif"),
-                     false);
-        return false;
-    }
-    if (!glassPresence) {
-        DisplayError(tr("Insert glass before start working."), QStringLiteral(":/image/glass presence.gif"), false);
-        return false;
-    }
-    if (!machineCloseOk) {
-        DisplayError(tr("Retry close the machine before start working."), QStringLiteral(":/image/new state.gif"),
-                     false);
-        return false;
-    }
-    return true;
+    return machineReadyToStart();
 }
 
 void WorkStartScreen::on_start_work_clicked()

@@ -109,22 +109,6 @@ Perform machine restart.</source>
 Perform machine restart.</translation>
     </message>
     <message>
-        <source>Insert gasket seal before start working.</source>
-        <translation>Insert gasket seal before start working.</translation>
-    </message>
-    <message>
-        <source>Close the machine before start working.</source>
-        <translation>Close the machine before start working.</translation>
-    </message>
-    <message>
-        <source>Insert glass before start working.</source>
-        <translation>Insert glass before start working.</translation>
-    </message>
-    <message>
-        <source>Retry close the machine before start working.</source>
-        <translation>Retry close the machine before start working.</translation>
-    </message>
-    <message>
         <source>Wait</source>
         <translation>Wait</translation>
     </message>
@@ -368,6 +352,25 @@ Description E13</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>MachineChecks</name>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Insert gasket seal before start working.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Close the machine before start working.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Insert glass before start working.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Retry close the machine before start working.</translation>
     </message>
 </context>
 <context>
@@ -793,22 +796,6 @@ Perform machine restart.</translation>
     <message>
         <source>Select a number of portions greater than zero.</source>
         <translation>Select a number of portions greater than zero.</translation>
-    </message>
-    <message>
-        <source>Insert gasket seal before start working.</source>
-        <translation>Insert gasket seal before start working.</translation>
-    </message>
-    <message>
-        <source>Close the machine before start working.</source>
-        <translation>Close the machine before start working.</translation>
-    </message>
-    <message>
-        <source>Insert glass before start working.</source>
-        <translation>Insert glass before start working.</translation>
-    </message>
-    <message>
-        <source>Retry close the machine before start working.</source>
-        <translation>Retry close the machine before start working.</translation>
     </message>
     <message>
         <source>La combinazione di impostazioni potrebbe provocare dei danni.

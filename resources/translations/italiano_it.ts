@@ -109,22 +109,6 @@ Perform machine restart.</source>
 Riavviare la macchina.</translation>
     </message>
     <message>
-        <source>Insert gasket seal before start working.</source>
-        <translation>Inserire la guarnizione prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Close the machine before start working.</source>
-        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Insert glass before start working.</source>
-        <translation>Inserire il bicchiere prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Retry close the machine before start working.</source>
-        <translation>Richiudere la macchina prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
         <source>Wait</source>
         <translation>Attendere</translation>
     </message>
@@ -368,6 +352,25 @@ Descrizione E13</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>MachineChecks</name>
+    <message>
+        <source>Insert gasket seal before start working.</source>
+        <translation>Inserire la guarnizione prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Close the machine before start working.</source>
+        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Insert glass before start working.</source>
+        <translation>Inserire il bicchiere prima di iniziare la lavorazione.</translation>
+    </message>
+    <message>
+        <source>Retry close the machine before start working.</source>
+        <translation>Richiudere la macchina prima di iniziare la lavorazione.</translation>
     </message>
 </context>
 <context>
@@ -793,22 +796,6 @@ Riavviare la macchina.</translation>
     <message>
         <source>Select a number of portions greater than zero.</source>
         <translation>Selezionare un numero di porzioni maggiore di zero.</translation>
-    </message>
-    <message>
-        <source>Insert gasket seal before start working.</source>
-        <translation>Inserire la guarnizione prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Close the machine before start working.</source>
-        <translation>Chiudere la macchina prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Insert glass before start working.</source>
-        <translation>Inserire il bicchiere prima di iniziare la lavorazione.</translation>
-    </message>
-    <message>
-        <source>Retry close the machine before start working.</source>
-        <translation>Richiudere la macchina prima di iniziare la lavorazione.</translation>
     </message>
     <message>
         <source>La combinazione di impostazioni potrebbe provocare dei danni.
