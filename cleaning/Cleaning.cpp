@@ -105,6 +105,8 @@ void Cleaning::cleanfast_clicked()
 
 void Cleaning::purgeClosed()
 {
+    // The closed message is deleted only later; the menu takes touches again now.
+    purgeDialog = nullptr;
     if (!purging)
         return;
     purging = false;

@@ -65,10 +65,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sim.value("get purge"), QString("1"), 3000);
         menu->cleanfast_clicked(); // the message is up: no second purge
         message->findChild<QPushButton *>("cancelKey")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(sim.value("get purge"), QString("0"), 3000);
-        QCOMPARE(sim.value("count 21"), QString("2"));
-
+        // A tap right after the exit key, before the closed message is
+        // deleted, starts the next purge.
         menu->cleanfast_clicked();
+        QTRY_COMPARE_WITH_TIMEOUT(sim.value("count 21"), QString("3"), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(sim.value("get purge"), QString("1"), 3000);
         menu->close();
         QTRY_COMPARE_WITH_TIMEOUT(sim.value("get purge"), QString("0"), 3000);
