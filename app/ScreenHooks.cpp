@@ -1,0 +1,7 @@
+#include "app/ScreenHooks.h"
+
+namespace ScreenHooks {
+
+std::function<QWidget *(QWidget *parent)> openSensorPage;
+
+} // namespace ScreenHooks
