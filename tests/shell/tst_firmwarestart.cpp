@@ -248,19 +248,6 @@ private slots:
         home->settings_clicked();
         QVERIFY(home->settingsMenu());
     }
-
-    void settingsMenuOpensTheFirmwarePage()
-    {
-        openHome();
-        home->settings_clicked();
-        SettingsForm *menu = home->settingsMenu();
-        QVERIFY(menu);
-        menu->findChild<QAbstractButton *>("firmware")->click();
-        QTRY_VERIFY(menu->firmwarePage() && menu->firmwarePage()->isVisible());
-        menu->firmwarePage()->findChild<QAbstractButton *>("back")->click();
-        QTRY_VERIFY(!menu->firmwarePage());
-        QVERIFY(menu->isVisible());
-    }
 };
 
 SHELL_TEST_MAIN(TestFirmwareStart)

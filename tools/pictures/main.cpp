@@ -635,6 +635,117 @@ void drawCleaningIcons()
             }));
 }
 
+// The tiles of the settings pages beside language, mains and firmware.
+void drawSettingsIcons()
+{
+    savePng("icon/date.png", tileIcon([](QPainter &p) {
+                // A calendar sheet with its rings and a clock over its corner.
+                p.drawRoundedRect(QRectF(6, 12, 40, 38), 4, 4);
+                p.drawLine(QPointF(6, 22), QPointF(46, 22));
+                p.drawLine(QPointF(16, 6), QPointF(16, 16));
+                p.drawLine(QPointF(36, 6), QPointF(36, 16));
+                p.setBrush(kTheme);
+                p.drawEllipse(QPointF(44, 44), 15, 15);
+                p.setBrush(Qt::NoBrush);
+                p.drawLine(QPointF(44, 44), QPointF(44, 35));
+                p.drawLine(QPointF(44, 44), QPointF(51, 48));
+            }));
+    savePng("icon/energy.png", tileIcon([](QPainter &p) {
+                // The sun: brightness, with a crescent for the screen saver.
+                p.drawEllipse(QPointF(26, 32), 11, 11);
+                for (int i = 0; i < 8; ++i) {
+                    const qreal a = qDegreesToRadians(i * 45.0);
+                    const QPointF d(std::cos(a), std::sin(a));
+                    p.drawLine(QPointF(26, 32) + d * 16, QPointF(26, 32) + d * 22);
+                }
+                QPainterPath disc, bite;
+                disc.addEllipse(QPointF(50, 16), 11, 11);
+                bite.addEllipse(QPointF(56, 11), 10, 10);
+                const QPainterPath moon = disc.subtracted(bite);
+                p.drawPath(moon);
+            }));
+    savePng("icon/wifi.png", tileIcon([](QPainter &p) {
+                p.scale(1.4, 1.4);
+                p.translate(-9.1, -11.4);
+                wifiArcs(p, QPointF(32, 50), Qt::white);
+            }));
+    savePng("icon/machine_info.png", tileIcon([](QPainter &p) {
+                // A gauge: the life counters of the machine.
+                p.drawArc(QRectF(6, 10, 52, 52), 0, 180 * 16);
+                p.drawLine(QPointF(6, 36), QPointF(58, 36));
+                for (int i = 1; i < 6; ++i) {
+                    const qreal a = qDegreesToRadians(180.0 - i * 30.0);
+                    const QPointF d(std::cos(a), -std::sin(a));
+                    p.drawLine(QPointF(32, 36) + d * 20, QPointF(32, 36) + d * 25);
+                }
+                p.drawLine(QPointF(32, 36), QPointF(44, 22));
+                p.drawLine(QPointF(14, 48), QPointF(50, 48));
+                p.drawLine(QPointF(20, 56), QPointF(44, 56));
+            }));
+    savePng("icon/error_state.png", tileIcon([](QPainter &p) {
+                // A warning sign with a small bar chart: errors counted.
+                QPainterPath sign;
+                sign.moveTo(24, 6);
+                sign.lineTo(44, 42);
+                sign.lineTo(4, 42);
+                sign.closeSubpath();
+                p.drawPath(sign);
+                p.drawLine(QPointF(24, 18), QPointF(24, 30));
+                p.drawPoint(QPointF(24, 36));
+                p.drawLine(QPointF(46, 58), QPointF(46, 48));
+                p.drawLine(QPointF(53, 58), QPointF(53, 40));
+                p.drawLine(QPointF(60, 58), QPointF(60, 30));
+                p.drawLine(QPointF(4, 58), QPointF(60, 58));
+            }));
+    savePng("icon/system_info.png", tileIcon([](QPainter &p) {
+                // An "i" in a circle.
+                p.drawEllipse(QPointF(32, 32), 26, 26);
+                p.setPen(pen(Qt::white, 6));
+                p.drawPoint(QPointF(32, 19));
+                p.drawLine(QPointF(32, 29), QPointF(32, 46));
+            }));
+    savePng("icon/counters.png", tileIcon([](QPainter &p) {
+                // An hour glass: the countdowns to the next service.
+                p.drawLine(QPointF(14, 6), QPointF(50, 6));
+                p.drawLine(QPointF(14, 58), QPointF(50, 58));
+                QPainterPath glass;
+                glass.moveTo(18, 6);
+                glass.cubicTo(18, 24, 30, 28, 30, 32);
+                glass.cubicTo(30, 36, 18, 40, 18, 58);
+                glass.moveTo(46, 6);
+                glass.cubicTo(46, 24, 34, 28, 34, 32);
+                glass.cubicTo(34, 36, 46, 40, 46, 58);
+                p.drawPath(glass);
+                p.drawLine(QPointF(24, 52), QPointF(40, 52));
+            }));
+    savePng("icon/factory_reset.png", tileIcon([](QPainter &p) {
+                // A turn back to the start.
+                p.drawArc(QRectF(10, 10, 44, 44), 120 * 16, 300 * 16);
+                const QPointF tip(21, 13);
+                p.drawLine(tip, tip + QPointF(10, -3));
+                p.drawLine(tip, tip + QPointF(2, 10));
+                p.drawLine(QPointF(32, 22), QPointF(32, 34));
+                p.drawLine(QPointF(32, 34), QPointF(40, 40));
+            }));
+    savePng("icon/service.png", tileIcon([](QPainter &p) {
+                // A spanner: an open jaw at the upper right, the handle down
+                // to the lower left.
+                p.translate(32, 32);
+                p.rotate(-45);
+                p.drawLine(QPointF(-26, -4), QPointF(8, -4));
+                p.drawLine(QPointF(-26, 4), QPointF(8, 4));
+                p.drawArc(QRectF(-30, -4, 8, 8), 90 * 16, 180 * 16);
+                QPainterPath head;
+                head.moveTo(8, -4);
+                head.arcTo(QRectF(6, -13, 26, 26), 160, -140);
+                head.lineTo(20, -4);
+                head.lineTo(20, 4);
+                head.lineTo(31, 4);
+                head.arcTo(QRectF(6, -13, 26, 26), -20, -140);
+                p.drawPath(head);
+            }));
+}
+
 // The logo of the screen saver in the demo root (not a resource: the machine
 // keeps its own in /home/root/logo.png).
 void drawLogo()
@@ -720,6 +831,7 @@ int main(int argc, char *argv[])
     drawTileIcons();
     drawLiquidIcons();
     drawCleaningIcons();
+    drawSettingsIcons();
     drawLogo();
     return failures == 0 ? 0 : 1;
 }

@@ -563,8 +563,16 @@ void renderAll(MainWindow &home)
     render(new AnomalyWorking(&home), "anomaly-working");
     working = false;
 
-    auto *menu = new SettingsForm(&home);
-    render(menu, "settings-menu");
+    render(new SettingsForm(&home), "settings-menu");
+    // Every page of the menu as the service technician sees it.
+    serviceEnable = true;
+    for (int page = 0; page < 3; ++page)
+        render<SettingsForm>(new SettingsForm(&home), QString("settings-menu-service-%1").arg(page + 1),
+                             [page](SettingsForm *m) {
+                                 for (int i = 0; i < page; ++i)
+                                     m->findChild<QAbstractButton *>("next")->click();
+                             });
+    serviceEnable = false;
     render(new LanguageList(&home, false), "language-list");
     render(new LanguageList(&home, true), "language-list-first-start");
     render(new mainline(&home), "supply-frequency");
