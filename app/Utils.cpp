@@ -276,6 +276,46 @@ void fitTextToLabel(QLabel *label, int maxPt, int minPt)
     label->setFont(f);
 }
 
+void setFontSize(QWidget *w, int points, bool bold)
+{
+    QFont f = QApplication::font();
+    f.setPointSize(points);
+    f.setBold(bold);
+    w->setFont(f);
+}
+
+void fitKeyText(QAbstractButton *key, int maxPt, int minPt)
+{
+    QFont f = QApplication::font();
+    f.setBold(key->font().bold());
+    const int room = key->width() - 12;
+    const QStringList lines = key->text().split('\n');
+    for (int pt = maxPt; pt >= minPt; --pt) {
+        f.setPointSize(pt);
+        const QFontMetrics fm(f);
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, fm.horizontalAdvance(line));
+        if (widest <= room && fm.lineSpacing() * lines.size() <= key->height() - 6)
+            break;
+    }
+    key->setFont(f);
+}
+
+void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt)
+{
+    int size = maxPt;
+    for (QAbstractButton *k : keys) {
+        fitKeyText(k, size, minPt);
+        size = k->font().pointSize();
+    }
+    for (QAbstractButton *k : keys) {
+        QFont f = k->font();
+        f.setPointSize(size);
+        k->setFont(f);
+    }
+}
+
 // ---- hardware ----------------------------------------------------------------------------
 
 void setBrightness(int level)

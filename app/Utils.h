@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class DialogMessage;
@@ -82,6 +83,14 @@ bool isStyleSheetColor(const QString &text);
 // Shrinks the label's font (from maxPt down to minPt points) until its
 // word-wrapped text fits the label: message texts are never clipped.
 void fitTextToLabel(QLabel *label, int maxPt, int minPt = 9);
+
+// The application font (the language's) at this size.
+void setFontSize(QWidget *w, int points, bool bold = false);
+// Shrinks a key's font from maxPt down to minPt until every line of its text
+// fits inside the key.
+void fitKeyText(QAbstractButton *key, int maxPt, int minPt = 8);
+// The same for a row of keys, which then share the smallest size.
+void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt = 8);
 
 // ---- hardware ----------------------------------------------------------------------------
 

@@ -1,9 +1,5 @@
 #include "cleaning/CleaningLook.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFontMetrics>
-#include <QStringList>
 
 namespace cleaninglook {
 
@@ -16,31 +12,5 @@ const char *const kChoiceKey =
 const char *const kChosenKey =
     "QPushButton { background-color: rgb(88, 186, 72); color: #ffffff; border: 2px solid "
     "rgb(88, 186, 72); border-radius: 8px; }";
-
-void setFontSize(QWidget *w, int points, bool bold)
-{
-    QFont f = QApplication::font();
-    f.setPointSize(points);
-    f.setBold(bold);
-    w->setFont(f);
-}
-
-void fitKeyText(QAbstractButton *key, int maxPt, int minPt)
-{
-    QFont f = QApplication::font();
-    f.setBold(key->font().bold());
-    const int room = key->width() - 12;
-    const QStringList lines = key->text().split('\n');
-    for (int pt = maxPt; pt >= minPt; --pt) {
-        f.setPointSize(pt);
-        const QFontMetrics fm(f);
-        int widest = 0;
-        for (const QString &line : lines)
-            widest = std::max(widest, fm.horizontalAdvance(line));
-        if (widest <= room && fm.lineSpacing() * lines.size() <= key->height() - 6)
-            break;
-    }
-    key->setFont(f);
-}
 
 } // namespace cleaninglook

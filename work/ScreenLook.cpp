@@ -2,9 +2,6 @@
 
 #include "app/Utils.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFontMetrics>
 #include <QWidget>
 
 namespace look {
@@ -31,41 +28,6 @@ void setStyle(QWidget *w, const char *sheet)
 {
     w->setStyleSheet(QString::fromLatin1(sheet));
     changeColor(w);
-}
-
-void setFontSize(QWidget *w, int points, bool bold)
-{
-    QFont f = QApplication::font();
-    f.setPointSize(points);
-    f.setBold(bold);
-    w->setFont(f);
-}
-
-void fitKeyText(QAbstractButton *key, int maxPt, int minPt)
-{
-    QFont f = QApplication::font();
-    f.setBold(key->font().bold());
-    const int room = key->width() - 10;
-    for (int pt = maxPt; pt >= minPt; --pt) {
-        f.setPointSize(pt);
-        if (QFontMetrics(f).horizontalAdvance(key->text()) <= room)
-            break;
-    }
-    key->setFont(f);
-}
-
-void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt)
-{
-    int size = maxPt;
-    for (QAbstractButton *k : keys) {
-        fitKeyText(k, size, minPt);
-        size = k->font().pointSize();
-    }
-    for (QAbstractButton *k : keys) {
-        QFont f = k->font();
-        f.setPointSize(size);
-        k->setFont(f);
-    }
 }
 
 QString minutesSeconds(int seconds)

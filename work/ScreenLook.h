@@ -3,12 +3,10 @@
 // formatting of times. Style sheets are written with the default theme
 // colour; changeColor() swaps in the operator's.
 
+#include "app/Utils.h"
+
 #include <QString>
 
-#include <initializer_list>
-
-class QAbstractButton;
-class QLabel;
 class QWidget;
 
 namespace look {
@@ -25,13 +23,10 @@ extern const char *const kStartIdle;
 // Applies `sheet` to the widget and then the operator's theme colour.
 void setStyle(QWidget *w, const char *sheet);
 
-// The application font (the language's) at this size.
-void setFontSize(QWidget *w, int points, bool bold = false);
-// Shrinks a key's font from maxPt down to minPt until its text fits on one
-// line inside the key.
-void fitKeyText(QAbstractButton *key, int maxPt, int minPt = 8);
-// The same for a row of keys, which then share the smallest size.
-void fitKeysText(std::initializer_list<QAbstractButton *> keys, int maxPt, int minPt = 8);
+// Fonts come from the screen kit.
+using ::fitKeysText;
+using ::fitKeyText;
+using ::setFontSize;
 
 // "m:ss" for a duration in seconds (negative counts as 0).
 QString minutesSeconds(int seconds);
