@@ -180,6 +180,8 @@ void ServiceCounters::showPage()
         names[i]->setText(used ? rowName(kRows[at]) : QString());
         fitTextToLabel(names[i], 12, 8);
         values[i]->setText(used ? kRows[at].value() : QString());
+        // Without the reset keys the values take the row's right edge.
+        values[i]->setGeometry(236, i * kRowStep, service ? 120 : 232, 48);
         resetKeys[i]->setText(tr("RESET"));
         names[i]->setVisible(used);
         values[i]->setVisible(used);
