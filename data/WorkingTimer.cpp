@@ -4,6 +4,7 @@
 #include "data/StoredFile.h"
 #include "data/StreamIO.h"
 #include "data/SystemCommand.h"
+#include "link/LinkStatistics.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/paths.h"
@@ -480,6 +481,18 @@ bool WorkingTimer::listInfoToCSV() const
             name.chop(1);
         content += name.trimmed().toUtf8() + ";" + row.second.toUtf8() + "\n";
     }
+    // The serial link's health since start, for the service technician.
+    const LinkStatistics::Snapshot link = LinkStatistics::snapshot();
+    char share[32];
+    std::snprintf(share, sizeof share, "%.1f %%", link.failedShare());
+    content += "LINK\n";
+    content += "EXCHANGES;" + count(link.exchanges).toLatin1() + "\n";
+    content += "REPLIES MISSING;" + count(link.noAnswer).toLatin1() + "\n";
+    content += "CORRUPT REPLIES;" + count(link.corrupt).toLatin1() + "\n";
+    content += "REFUSALS;" + count(link.refused).toLatin1() + "\n";
+    content += "RETRIES;" + count(link.retries).toLatin1() + "\n";
+    content += "PORT RE-OPENS;" + count(link.portReopens).toLatin1() + "\n";
+    content += "FAILED EXCHANGES;" + QByteArray(share) + "\n";
     return storedfile::writeAll(path, content);
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/BoardReply.h"
 #include "link/FirmwareUpdate.h"
+#include "link/LinkStatistics.h"
 #include "link/LinkHooks.h"
 #include "link/ProtocolConversion.h"
 #include "link/SerialCom.h"
@@ -87,6 +88,8 @@ void SerialThreadComunication::loop()
     auto nextPoll = Clock::now() + kPollPeriod;
     auto nextFrame = Clock::now();
     int phase = 0;
+    // The first Init only repeats the opening above; later ones re-open.
+    bool opened = false;
 
     for (;;) {
         const Status s = _status;
@@ -96,6 +99,9 @@ void SerialThreadComunication::loop()
             errorOccuredCommand = 0;
             port.closeSerialPort();
             port.init();
+            if (opened)
+                LinkStatistics::countPortReopen();
+            opened = true;
             nextPoll = Clock::now() + kPollPeriod;
             _status = Working;
             markCycle();
@@ -189,6 +195,7 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
         logVersionBanner(reply);
 
     const BoardReply::Outcome outcome = BoardReply::classify(code, reply);
+    LinkStatistics::countExchange(outcome, errorOccuredCommand > 0);
     if (outcome == BoardReply::Outcome::Acknowledged)
         takeAnswer(code, reply);
     settle(outcome);

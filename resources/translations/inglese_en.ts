@@ -374,6 +374,85 @@ Description E13</translation>
     </message>
 </context>
 <context>
+    <name>MachineInfo</name>
+    <message>
+        <source>MACHINE INFORMATION</source>
+        <translation>MACHINE INFORMATION</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>EXPORT</source>
+        <translation>EXPORT</translation>
+    </message>
+    <message>
+        <source>WORKING TIME BLADE MOTOR</source>
+        <translation>WORKING TIME BLADE MOTOR</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR TEMPERATURE</source>
+        <translation>MAX BLADE MOTOR TEMPERATURE</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR ABSORPTION</source>
+        <translation>MAX BLADE MOTOR ABSORPTION</translation>
+    </message>
+    <message>
+        <source>WORKING TIME TREE MOTOR</source>
+        <translation>WORKING TIME TREE MOTOR</translation>
+    </message>
+    <message>
+        <source>WORKING TIME PUMP</source>
+        <translation>WORKING TIME PUMP</translation>
+    </message>
+    <message>
+        <source>WORKING TIME FILTER</source>
+        <translation>WORKING TIME FILTER</translation>
+    </message>
+    <message>
+        <source>MILLING PORTION</source>
+        <translation>MILLING PORTION</translation>
+    </message>
+    <message>
+        <source>MILLING SMALL GLASS</source>
+        <translation>MILLING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>MILLING BIG GLASS</source>
+        <translation>MILLING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>WHIPPING SMALL GLASS</source>
+        <translation>WHIPPING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>WHIPPING BIG GLASS</source>
+        <translation>WHIPPING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>CUTTING SMALL GLASS</source>
+        <translation>CUTTING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>CUTTING BIG GLASS</source>
+        <translation>CUTTING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>CLEANING PERFORMED</source>
+        <translation>CLEANING PERFORMED</translation>
+    </message>
+    <message>
+        <source>REVISION PORTION</source>
+        <translation>REVISION PORTION</translation>
+    </message>
+    <message>
+        <source>REVISION COUNTER</source>
+        <translation>REVISION COUNTER</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>frostpanel</source>
@@ -686,6 +765,140 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>ServiceCounters</name>
+    <message>
+        <source>SERVICE COUNTERS</source>
+        <translation>SERVICE COUNTERS</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>PORTIONS TO NEXT SERVICE</source>
+        <translation>PORTIONS TO NEXT SERVICE</translation>
+    </message>
+    <message>
+        <source>SHAFT MOTOR TIME TO NEXT SERVICE</source>
+        <translation>SHAFT MOTOR TIME TO NEXT SERVICE</translation>
+    </message>
+    <message>
+        <source>PUMP TIME SINCE FILTER CHANGE</source>
+        <translation>PUMP TIME SINCE FILTER CHANGE</translation>
+    </message>
+    <message>
+        <source>BLADE MOTOR TIME</source>
+        <translation>BLADE MOTOR TIME</translation>
+    </message>
+    <message>
+        <source>SHAFT MOTOR TIME</source>
+        <translation>SHAFT MOTOR TIME</translation>
+    </message>
+    <message>
+        <source>PRESSURE PUMP TIME</source>
+        <translation>PRESSURE PUMP TIME</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR TEMPERATURE</source>
+        <translation>MAX BLADE MOTOR TEMPERATURE</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR ABSORPTION</source>
+        <translation>MAX BLADE MOTOR ABSORPTION</translation>
+    </message>
+    <message>
+        <source>MILLING PORTION</source>
+        <translation>MILLING PORTION</translation>
+    </message>
+    <message>
+        <source>MILLING SMALL GLASS</source>
+        <translation>MILLING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>MILLING BIG GLASS</source>
+        <translation>MILLING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>WHIPPING SMALL GLASS</source>
+        <translation>WHIPPING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>WHIPPING BIG GLASS</source>
+        <translation>WHIPPING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>CUTTING SMALL GLASS</source>
+        <translation>CUTTING SMALL GLASS</translation>
+    </message>
+    <message>
+        <source>CUTTING BIG GLASS</source>
+        <translation>CUTTING BIG GLASS</translation>
+    </message>
+    <message>
+        <source>CLEANING PERFORMED</source>
+        <translation>CLEANING PERFORMED</translation>
+    </message>
+    <message>
+        <source>RESET</source>
+        <translation>RESET</translation>
+    </message>
+    <message>
+        <source>Start both countdowns to the next service again?</source>
+        <translation>Start both countdowns to the next service again?</translation>
+    </message>
+    <message>
+        <source>Set %1 back to zero?</source>
+        <translation>Set %1 back to zero?</translation>
+    </message>
+</context>
+<context>
+    <name>ServicePage</name>
+    <message>
+        <source>SERVICE</source>
+        <translation>SERVICE</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>SENSORS</source>
+        <translation>SENSORS</translation>
+    </message>
+    <message>
+        <source>EXPORT</source>
+        <translation>EXPORT</translation>
+    </message>
+    <message>
+        <source>EXCHANGES</source>
+        <translation>EXCHANGES</translation>
+    </message>
+    <message>
+        <source>NO ANSWER</source>
+        <translation>NO ANSWER</translation>
+    </message>
+    <message>
+        <source>CORRUPT</source>
+        <translation>CORRUPT</translation>
+    </message>
+    <message>
+        <source>RETRIES</source>
+        <translation>RETRIES</translation>
+    </message>
+    <message>
+        <source>REFUSED</source>
+        <translation>REFUSED</translation>
+    </message>
+    <message>
+        <source>PORT RE-OPENS</source>
+        <translation>PORT RE-OPENS</translation>
+    </message>
+    <message>
+        <source>FAILED EXCHANGES</source>
+        <translation>FAILED EXCHANGES</translation>
+    </message>
+</context>
+<context>
     <name>SettingsForm</name>
     <message>
         <source>SETTINGS</source>
@@ -772,6 +985,25 @@ CONTACT SERVICE.</translation>
     <message>
         <source>SUCCESS</source>
         <translation>SUCCESS</translation>
+    </message>
+</context>
+<context>
+    <name>SystemStateExport</name>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Restart Machine With Usb Device Mounted.</translation>
+    </message>
+    <message>
+        <source>The file could not be saved on the Usb Device.</source>
+        <translation>The file could not be saved on the Usb Device.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File Saved on Usb Device.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

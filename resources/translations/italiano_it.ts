@@ -374,6 +374,85 @@ Descrizione E13</translation>
     </message>
 </context>
 <context>
+    <name>MachineInfo</name>
+    <message>
+        <source>MACHINE INFORMATION</source>
+        <translation>INFORMAZIONI MACCHINA</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>EXPORT</source>
+        <translation>ESPORTA</translation>
+    </message>
+    <message>
+        <source>WORKING TIME BLADE MOTOR</source>
+        <translation>TEMPO DI LAVORO MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR TEMPERATURE</source>
+        <translation>TEMPERATURA MASSIMA MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR ABSORPTION</source>
+        <translation>ASSORBIMENTO MASSIMO MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>WORKING TIME TREE MOTOR</source>
+        <translation>TEMPO DI LAVORO MOTORE ALBERO</translation>
+    </message>
+    <message>
+        <source>WORKING TIME PUMP</source>
+        <translation>TEMPO DI LAVORO POMPA</translation>
+    </message>
+    <message>
+        <source>WORKING TIME FILTER</source>
+        <translation>TEMPO DI LAVORO FILTRO</translation>
+    </message>
+    <message>
+        <source>MILLING PORTION</source>
+        <translation>PORZIONI FROSTIZZATE</translation>
+    </message>
+    <message>
+        <source>MILLING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI FROSTIZZATI</translation>
+    </message>
+    <message>
+        <source>MILLING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI FROSTIZZATI</translation>
+    </message>
+    <message>
+        <source>WHIPPING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI MONTATI</translation>
+    </message>
+    <message>
+        <source>WHIPPING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI MONTATI</translation>
+    </message>
+    <message>
+        <source>CUTTING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI TRITATI</translation>
+    </message>
+    <message>
+        <source>CUTTING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI TRITATI</translation>
+    </message>
+    <message>
+        <source>CLEANING PERFORMED</source>
+        <translation>PULIZIE ESEGUITE</translation>
+    </message>
+    <message>
+        <source>REVISION PORTION</source>
+        <translation>PORZIONI ALLA REVISIONE</translation>
+    </message>
+    <message>
+        <source>REVISION COUNTER</source>
+        <translation>TEMPO ALLA REVISIONE</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>frostpanel</source>
@@ -686,6 +765,140 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>ServiceCounters</name>
+    <message>
+        <source>SERVICE COUNTERS</source>
+        <translation>CONTATORI ASSISTENZA</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>PORTIONS TO NEXT SERVICE</source>
+        <translation>PORZIONI ALLA PROSSIMA REVISIONE</translation>
+    </message>
+    <message>
+        <source>SHAFT MOTOR TIME TO NEXT SERVICE</source>
+        <translation>TEMPO MOTORE ALBERO ALLA PROSSIMA REVISIONE</translation>
+    </message>
+    <message>
+        <source>PUMP TIME SINCE FILTER CHANGE</source>
+        <translation>TEMPO POMPA DAL CAMBIO FILTRO</translation>
+    </message>
+    <message>
+        <source>BLADE MOTOR TIME</source>
+        <translation>TEMPO MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>SHAFT MOTOR TIME</source>
+        <translation>TEMPO MOTORE ALBERO</translation>
+    </message>
+    <message>
+        <source>PRESSURE PUMP TIME</source>
+        <translation>TEMPO POMPA DI PRESSIONE</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR TEMPERATURE</source>
+        <translation>TEMPERATURA MASSIMA MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>MAX BLADE MOTOR ABSORPTION</source>
+        <translation>ASSORBIMENTO MASSIMO MOTORE LAMA</translation>
+    </message>
+    <message>
+        <source>MILLING PORTION</source>
+        <translation>PORZIONI FROSTIZZATE</translation>
+    </message>
+    <message>
+        <source>MILLING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI FROSTIZZATI</translation>
+    </message>
+    <message>
+        <source>MILLING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI FROSTIZZATI</translation>
+    </message>
+    <message>
+        <source>WHIPPING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI MONTATI</translation>
+    </message>
+    <message>
+        <source>WHIPPING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI MONTATI</translation>
+    </message>
+    <message>
+        <source>CUTTING SMALL GLASS</source>
+        <translation>BICCHIERI PICCOLI TRITATI</translation>
+    </message>
+    <message>
+        <source>CUTTING BIG GLASS</source>
+        <translation>BICCHIERI GRANDI TRITATI</translation>
+    </message>
+    <message>
+        <source>CLEANING PERFORMED</source>
+        <translation>PULIZIE ESEGUITE</translation>
+    </message>
+    <message>
+        <source>RESET</source>
+        <translation>AZZERA</translation>
+    </message>
+    <message>
+        <source>Start both countdowns to the next service again?</source>
+        <translation>Ripartire con entrambi i conteggi alla prossima revisione?</translation>
+    </message>
+    <message>
+        <source>Set %1 back to zero?</source>
+        <translation>Azzerare %1?</translation>
+    </message>
+</context>
+<context>
+    <name>ServicePage</name>
+    <message>
+        <source>SERVICE</source>
+        <translation>ASSISTENZA</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>SENSORS</source>
+        <translation>SENSORI</translation>
+    </message>
+    <message>
+        <source>EXPORT</source>
+        <translation>ESPORTA</translation>
+    </message>
+    <message>
+        <source>EXCHANGES</source>
+        <translation>SCAMBI</translation>
+    </message>
+    <message>
+        <source>NO ANSWER</source>
+        <translation>SENZA RISPOSTA</translation>
+    </message>
+    <message>
+        <source>CORRUPT</source>
+        <translation>CORROTTE</translation>
+    </message>
+    <message>
+        <source>RETRIES</source>
+        <translation>RIPETIZIONI</translation>
+    </message>
+    <message>
+        <source>REFUSED</source>
+        <translation>RIFIUTATE</translation>
+    </message>
+    <message>
+        <source>PORT RE-OPENS</source>
+        <translation>RIAPERTURE PORTA</translation>
+    </message>
+    <message>
+        <source>FAILED EXCHANGES</source>
+        <translation>SCAMBI FALLITI</translation>
+    </message>
+</context>
+<context>
     <name>SettingsForm</name>
     <message>
         <source>SETTINGS</source>
@@ -772,6 +985,25 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>SUCCESS</source>
         <translation>COMPLETATO</translation>
+    </message>
+</context>
+<context>
+    <name>SystemStateExport</name>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Riavviare la macchina con la memoria USB inserita.</translation>
+    </message>
+    <message>
+        <source>The file could not be saved on the Usb Device.</source>
+        <translation>Impossibile salvare il file sulla memoria USB.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File salvato sulla memoria USB.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>

@@ -222,6 +222,34 @@ private slots:
         QCOMPARE(sim.exitCode(), 0);
     }
 
+    // The line goes away and comes back under a new name behind the same
+    // link; the board keeps its state.
+    void hangupReplacesTheLine()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("board");
+        BoardSimProcess other;
+        QVERIFY(other.start({"--link", link, "--set", "temperature=77"}));
+        SerialCom before(link.toStdString(), 9600, 10, 3, 64, 64);
+        QVERIFY(before.init());
+        QVERIFY(before.send_data(frame(BoardCmd::Status)));
+        ByteVector r;
+        QVERIFY(before.receive(64, &r, FrameByte::End) > 0);
+
+        const QString answer = other.command("hangup");
+        QVERIFY2(answer.startsWith("ok /dev/") && answer.mid(3) != other.devicePath(), qPrintable(answer));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), answer.mid(3));
+        QVERIFY(!before.send_data(frame(BoardCmd::Status)));
+
+        SerialCom after(link.toStdString(), 9600, 10, 3, 64, 64);
+        QVERIFY(after.init());
+        QVERIFY(after.send_data(frame(BoardCmd::Temperature)));
+        QVERIFY(after.receive(64, &r, FrameByte::End) > 0);
+        QCOMPARE(ProtocolConversion::RequestResponse(r).at(1), uint8_t(77));
+        other.stop();
+        QVERIFY(!QFileInfo::exists(link) && other.exitCode() == 0);
+    }
+
     void statusBitsFollowMachineState()
     {
         QVERIFY(pollStatus());

@@ -120,7 +120,7 @@ std::string onOff(bool v)
 const char *const HelpText =
     "ok commands: set KEY VALUE; get KEY; state; refuse CODE [N|off] | refuse off; ignore CODE [N|off] | "
     "ignore off; corrupt N [CODE|loader] | corrupt off; tear N [CODE|loader] | tear off; "
-    "late MS [CODE|loader] | late off; silent on|off; wiretime on|off; speed F; pace S|off; endearly N|off; "
+    "late MS [CODE|loader] | late off; silent on|off; hangup; wiretime on|off; speed F; pace S|off; endearly N|off; "
     "count CODE|loader|bad|junk; "
     "counts; last CODE|loader|bad; reset [counts|state|faults|all]; loader [on|off|entry ok|bad|silent|nack N|off|drop N|off|version M.mm.pp|off|save PATH]; "
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
@@ -255,6 +255,17 @@ std::string Sim::control(const std::string &line, bool &quit)
             if (kv.first == t[1])
                 return "ok " + kv.second;
         return "error unknown key " + t[1];
+    }
+    if (cmd == "hangup" && n == 1) {
+        if (!hangupHandler)
+            return "error no device to hang up";
+        const std::string device = hangupHandler();
+        if (device.empty())
+            return "error cannot open a new pseudo-terminal";
+        // Replies due on the old line are lost with it.
+        outQueue.clear();
+        wireBuffer.clear();
+        return "ok " + device;
     }
     if (cmd == "refuse")
         return cmdRule(t, refuseRules);

@@ -29,6 +29,9 @@ public:
 
     // Traffic lines ("rx <hex>", "tx <hex>") go here while logging is on.
     std::function<void(const std::string &)> trafficSink;
+    // Replaces the pseudo-terminal with a new one ("hangup"): the old one's
+    // other end sees the line go away. Returns the new device, or "" on failure.
+    std::function<std::string()> hangupHandler;
 
     void input(const uint8_t *data, std::size_t size, int64_t nowUs);
     // Runs timers: loader framing, run steps, reply release.

@@ -345,6 +345,31 @@ int main(int argc, char **argv)
         }
     }
 
+    sim.hangupHandler = [&]() -> std::string {
+        // The new one first, so that it never gets the old one's number while
+        // the program still holds that open.
+        Pty fresh;
+        if (!openPty(fresh)) {
+            for (int fd : {fresh.slave, fresh.master})
+                if (fd >= 0)
+                    close(fd);
+            return std::string();
+        }
+        if (!opt.link.empty()) {
+            // The link follows the device, as a re-plugged adapter's name would.
+            removeLink(opt.link, pty.name);
+            if (!makeLink(opt.link, fresh.name)) {
+                close(fresh.slave);
+                close(fresh.master);
+                return std::string();
+            }
+        }
+        close(pty.slave);
+        close(pty.master);
+        pty = fresh;
+        return pty.name;
+    };
+
     printLine("device: " + pty.name);
 
     bool quit = false;

@@ -29,15 +29,20 @@
 #include "data/GlassElement.h"
 #include "data/Presets.h"
 #include "data/WorkSettings.h"
+#include "data/WorkingTimer.h"
 #include "data/UserSettings.h"
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
+#include "link/LinkStatistics.h"
 #include "link/SharedState.h"
 #include "platform/paths.h"
 #include "remote/RemoteState.h"
 #include "settings/DisplayKeyboard.h"
 #include "settings/LanguageList.h"
+#include "settings/MachineInfo.h"
+#include "settings/ServiceCounters.h"
+#include "settings/ServicePage.h"
 #include "settings/SettingsForm_P2.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
@@ -237,6 +242,56 @@ void renderFirmwareScreens(MainWindow &home)
 }
 
 // The machine as the board reports it during a run.
+// A machine some months in service, and a link that has seen some trouble.
+void fillMachineLife()
+{
+    static bool filled = false;
+    if (filled)
+        return;
+    filled = true;
+    machineLife.load();
+    machineLife.addTimeAcMotor(1234567);
+    machineLife.addTimeStepperMotor(456789);
+    machineLife.addTimePump(98765, WorkingTimer::PRESSION_PUMP);
+    machineLife.addTimePump(4321, WorkingTimer::VACUUM_PUMP);
+    machineLife.addMaxTemperature(71.5);
+    machineLife.addMaxAbsorption(48.0);
+    machineLife.addPortionMilling(15234);
+    for (int i = 0; i < 37; ++i)
+        machineLife.increaseGlassWorked(i % 3, i % 2);
+    machineLife.increaseGlassClean();
+    for (int i = 0; i < 15320; ++i)
+        LinkStatistics::countExchange(BoardReply::Outcome::Acknowledged, false);
+    for (int i = 0; i < 14; ++i)
+        LinkStatistics::countExchange(BoardReply::Outcome::NoAnswer, i % 2);
+    for (int i = 0; i < 3; ++i)
+        LinkStatistics::countExchange(BoardReply::Outcome::Corrupt, true);
+    LinkStatistics::countExchange(BoardReply::Outcome::Refused, false);
+    LinkStatistics::countPortReopen();
+}
+
+// The machine information, service counters and service pages.
+void renderMachineScreens(MainWindow &home)
+{
+    fillMachineLife();
+    render(new MachineInfo(&home), "machine-info");
+    render<MachineInfo>(new MachineInfo(&home), "machine-info-last-page", [](MachineInfo *m) {
+        while (m->page() + 1 < m->pageCount())
+            m->findChild<QPushButton *>("down")->click();
+    });
+    serviceEnable = false;
+    render(new ServiceCounters(&home), "service-counters");
+    serviceEnable = true;
+    render(new ServiceCounters(&home), "service-counters-service-mode");
+    render<ServiceCounters>(new ServiceCounters(&home), "service-counters-service-mode-last-page",
+                            [](ServiceCounters *m) {
+                                while (m->page() + 1 < m->pageCount())
+                                    m->findChild<QPushButton *>("down")->click();
+                            });
+    serviceEnable = false;
+    render(new ServicePage(&home), "link-statistics");
+}
+
 void boardState(bool isWorking, uint8_t step, bool milling)
 {
     working = isWorking;
@@ -577,6 +632,7 @@ void renderAll(MainWindow &home)
     render(new LanguageList(&home, true), "language-list-first-start");
     render(new mainline(&home), "supply-frequency");
     renderFirmwareScreens(home);
+    renderMachineScreens(home);
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
