@@ -10,6 +10,9 @@
 #include "app/Overlay.h"
 #include "platform/log.h"
 #include "settings/LanguageList.h"
+#include "settings/MachineInfo.h"
+#include "settings/ServiceCounters.h"
+#include "settings/ServicePage.h"
 #include "settings/SettingsForm_P2.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
@@ -131,12 +134,18 @@ void SettingsForm::addTiles()
         screen->open();
         return screen;
     });
+    add("machineInfo", QT_TR_NOOP("MACHINE INFORMATION"), "machine_info.png", Access::Everyone,
+        [this] { return showOwned<MachineInfo>(this); });
     add("firmware", QT_TR_NOOP("FIRMWARE"), "firmware.png", Access::Advanced,
         [this] { return showOwned<SettingsForm_P2>(this); });
     add("factoryReset", QT_TR_NOOP("FACTORY SETTINGS"), "factory_reset.png", Access::Advanced, [this] {
         askFactoryReset();
         return nullptr;
     });
+    add("serviceCounters", QT_TR_NOOP("SERVICE COUNTERS"), "counters.png", Access::Advanced,
+        [this] { return showOwned<ServiceCounters>(this); });
+    add("service", QT_TR_NOOP("SERVICE"), "service.png", Access::Service,
+        [this] { return showOwned<ServicePage>(this); });
 
     for (Tile &tile : tiles) {
         auto *button = new SettingsTile(this);

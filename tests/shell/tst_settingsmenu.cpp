@@ -38,11 +38,11 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("tiles");
-        const QStringList everyone{"language", "supply"};
-        const QStringList advanced = everyone + QStringList{"firmware", "factoryReset"};
+        const QStringList everyone{"language", "supply", "machineInfo"};
+        const QStringList advanced = everyone + QStringList{"firmware", "factoryReset", "serviceCounters"};
         QTest::newRow("operator") << "operator" << everyone;
         QTest::newRow("advanced user") << "advanced" << advanced;
-        QTest::newRow("service") << "service" << advanced;
+        QTest::newRow("service") << "service" << advanced + QStringList{"service"};
     }
     // Only the current page's tiles show, each a large key on the screen, and
     // the arrows lead through every page and no further.
