@@ -34,11 +34,15 @@
 #include "errors/ErrorManager.h"
 #include "errors/FilterChange.h"
 #include "link/SharedState.h"
+#include "platform/clock.h"
 #include "platform/paths.h"
 #include "remote/RemoteState.h"
 #include "settings/DisplayKeyboard.h"
+#include "settings/EnergySettings.h"
 #include "settings/LanguageList.h"
+#include "settings/SettingDate.h"
 #include "settings/SettingsForm_P2.h"
+#include "settings/SystemInfo.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 #include "work/QuickStartLiquid.h"
@@ -48,6 +52,7 @@
 #include "work/RunningSummary.h"
 #include "work/running.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -198,6 +203,40 @@ void renderWorkScreens(MainWindow &home)
         render<ErrorMessage>(new ErrorMessage(nullptr, c.picture), c.name, [&c](ErrorMessage *m) {
             m->setDisplayMessage(QCoreApplication::translate("WorkStartScreen", c.text));
         });
+}
+
+// The clock page from the settings and at a first start, its question, and
+// the energy page.
+void renderDateAndEnergy(MainWindow &home)
+{
+    platform::setFixedNowForTests(QDateTime(QDate(2026, 12, 31), QTime(23, 59)).toSecsSinceEpoch());
+    render(new SettingDate(&home, false), "date");
+    render(new SettingDate(&home, true), "date-first-start");
+    platform::clearFixedNowForTests();
+    render<DialogMessage>(new DialogMessage(nullptr, false), "date-question", [](DialogMessage *d) {
+        d->setDisplayMessage(QCoreApplication::translate("SettingDate", "Do you want to update the date?"));
+    });
+    settings.setScreenSaverTime(120);
+    render(new EnergySettings(&home), "energy");
+    settings.setScreenSaverTime(0);
+    render(new EnergySettings(&home), "energy-screensaver-off");
+    settings.setScreenSaverTime(30);
+}
+
+// The system page with everything known (a long network name rolls) and
+// before the board and the network are there.
+void renderSystemInfo(MainWindow &home)
+{
+    fwVersion = std::string("2.00.05");
+    fwFrequency = std::string("230V 50Hz");
+    settings.setWifiEssid("Kitchen-Office-Network-5GHz-Guest");
+    wifiConnect = true;
+    render(new SystemInfo(&home), "system-info");
+    fwVersion = std::string();
+    fwFrequency = std::string();
+    settings.setWifiEssid(QString());
+    wifiConnect = false;
+    render(new SystemInfo(&home), "system-info-unknown");
 }
 
 // The firmware page with and without a file, its progress and its errors.
@@ -569,6 +608,8 @@ void renderAll(MainWindow &home)
     render(new LanguageList(&home, true), "language-list-first-start");
     render(new mainline(&home), "supply-frequency");
     renderFirmwareScreens(home);
+    renderDateAndEnergy(home);
+    renderSystemInfo(home);
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
