@@ -14,6 +14,7 @@ namespace {
 
 // The shortest delay the settings take; below it the screen saver is off.
 constexpr int kShortestScreenSaver = 25;
+constexpr int kValuePt = 22;
 
 } // namespace
 
@@ -45,6 +46,11 @@ void EnergySettings::applyFonts()
         caption->setFont(c);
         fitTextToLabel(caption, 13, 9);
     }
+    for (QLabel *value : {ui->brightness_value, ui->saver_value}) {
+        QFont v = f;
+        v.setBold(true);
+        value->setFont(v);
+    }
 }
 
 void EnergySettings::changeEvent(QEvent *event)
@@ -61,6 +67,7 @@ void EnergySettings::changeEvent(QEvent *event)
 void EnergySettings::showBrightness()
 {
     ui->brightness_value->setText(QString::number(settings.getBrightness()));
+    fitTextToLabel(ui->brightness_value, kValuePt, 10);
 }
 
 void EnergySettings::showScreenSaver()
@@ -68,6 +75,8 @@ void EnergySettings::showScreenSaver()
     const int seconds = settings.getScreenSaverTime();
     ui->saver_value->setText(seconds == 0 ? tr("OFF") : QString::number(seconds));
     ui->saver_unit->setVisible(seconds != 0);
+    // "Off" is a word, longer in some languages than any number.
+    fitTextToLabel(ui->saver_value, kValuePt, 10);
 }
 
 void EnergySettings::changeBrightness(int step)
