@@ -9,11 +9,14 @@
 #include "app/AppState.h"
 #include "app/Overlay.h"
 #include "platform/log.h"
+#include "settings/EnergySettings.h"
 #include "settings/LanguageList.h"
 #include "settings/MachineInfo.h"
 #include "settings/ServiceCounters.h"
 #include "settings/ServicePage.h"
+#include "settings/SettingDate.h"
 #include "settings/SettingsForm_P2.h"
+#include "settings/SystemInfo.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 
@@ -111,6 +114,15 @@ template <typename Page, typename... Args> static QWidget *showOwned(QWidget *me
     return page;
 }
 
+// The same for the dialogs among them, which take the touches while open.
+template <typename Page, typename... Args> static QWidget *openOwned(QWidget *menu, Args... args)
+{
+    auto *page = new Page(menu, args...);
+    page->setAttribute(Qt::WA_DeleteOnClose);
+    page->open();
+    return page;
+}
+
 void SettingsForm::addTiles()
 {
     const bool advanced = advancedUserEnabled || serviceEnable;
@@ -122,20 +134,17 @@ void SettingsForm::addTiles()
         if (allowed(access))
             tiles.push_back(Tile{name, text, QString(":/icon/") + icon, access, std::move(open), nullptr});
     };
-    add("language", QT_TR_NOOP("LANGUAGE"), "language.png", Access::Everyone, [this] {
-        auto *list = new LanguageList(this, false);
-        list->setAttribute(Qt::WA_DeleteOnClose);
-        list->open();
-        return list;
-    });
-    add("supply", QT_TR_NOOP("MAIN LINE"), "mains.png", Access::Everyone, [this] {
-        auto *screen = new mainline(this);
-        screen->setAttribute(Qt::WA_DeleteOnClose);
-        screen->open();
-        return screen;
-    });
+    add("language", QT_TR_NOOP("LANGUAGE"), "language.png", Access::Everyone,
+        [this] { return openOwned<LanguageList>(this, false); });
+    add("supply", QT_TR_NOOP("MAIN LINE"), "mains.png", Access::Everyone, [this] { return openOwned<mainline>(this); });
+    add("date", QT_TR_NOOP("DATE AND TIME"), "date.png", Access::Everyone,
+        [this] { return openOwned<SettingDate>(this, false); });
+    add("energy", QT_TR_NOOP("ENERGY"), "energy.png", Access::Everyone,
+        [this] { return openOwned<EnergySettings>(this); });
     add("machineInfo", QT_TR_NOOP("MACHINE INFORMATION"), "machine_info.png", Access::Everyone,
         [this] { return showOwned<MachineInfo>(this); });
+    add("systemInfo", QT_TR_NOOP("SYSTEM INFORMATION"), "system_info.png", Access::Everyone,
+        [this] { return showOwned<SystemInfo>(this); });
     add("firmware", QT_TR_NOOP("FIRMWARE"), "firmware.png", Access::Advanced,
         [this] { return showOwned<SettingsForm_P2>(this); });
     add("factoryReset", QT_TR_NOOP("FACTORY SETTINGS"), "factory_reset.png", Access::Advanced, [this] {

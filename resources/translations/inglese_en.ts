@@ -213,6 +213,33 @@ Perform machine restart.</translation>
     </message>
 </context>
 <context>
+    <name>EnergySettings</name>
+    <message>
+        <source>ENERGY SETTINGS</source>
+        <translation>ENERGY SETTINGS</translation>
+    </message>
+    <message>
+        <source>BRIGHTNESS</source>
+        <translation>BRIGHTNESS</translation>
+    </message>
+    <message>
+        <source>SCREENSAVER TIME</source>
+        <translation>SCREENSAVER TIME</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.</source>
+        <translation>The settings could not be saved.</translation>
+    </message>
+</context>
+<context>
     <name>ErrorManager</name>
     <message>
         <source>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</source>
@@ -899,6 +926,53 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>SettingDate</name>
+    <message>
+        <source>TIME SETTINGS</source>
+        <translation>TIME SETTINGS</translation>
+    </message>
+    <message>
+        <source>DAY</source>
+        <translation>DAY</translation>
+    </message>
+    <message>
+        <source>MONTH</source>
+        <translation>MONTH</translation>
+    </message>
+    <message>
+        <source>YEAR</source>
+        <translation>YEAR</translation>
+    </message>
+    <message>
+        <source>HOUR</source>
+        <translation>HOUR</translation>
+    </message>
+    <message>
+        <source>MINUTE</source>
+        <translation>MINUTE</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>CONFIRM</source>
+        <translation>CONFIRM</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Do you want to update the date?</source>
+        <translation>Do you want to update the date?</translation>
+    </message>
+    <message>
+        <source>The clock could not be set.</source>
+        <translation>The clock could not be set.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsForm</name>
     <message>
         <source>SETTINGS</source>
@@ -919,6 +993,38 @@ CONTACT SERVICE.</translation>
     <message>
         <source>FIRMWARE</source>
         <translation>FIRMWARE</translation>
+    </message>
+    <message>
+        <source>MACHINE INFORMATION</source>
+        <translation>MACHINE INFORMATION</translation>
+    </message>
+    <message>
+        <source>FACTORY SETTINGS</source>
+        <translation>FACTORY SETTINGS</translation>
+    </message>
+    <message>
+        <source>SERVICE COUNTERS</source>
+        <translation>SERVICE COUNTERS</translation>
+    </message>
+    <message>
+        <source>SERVICE</source>
+        <translation>SERVICE</translation>
+    </message>
+    <message>
+        <source>Restore the default settings?</source>
+        <translation>Restore the default settings?</translation>
+    </message>
+    <message>
+        <source>DATE AND TIME</source>
+        <translation>DATE AND TIME</translation>
+    </message>
+    <message>
+        <source>ENERGY</source>
+        <translation>ENERGY</translation>
+    </message>
+    <message>
+        <source>SYSTEM INFORMATION</source>
+        <translation>SYSTEM INFORMATION</translation>
     </message>
 </context>
 <context>
@@ -985,6 +1091,49 @@ CONTACT SERVICE.</translation>
     <message>
         <source>SUCCESS</source>
         <translation>SUCCESS</translation>
+    </message>
+</context>
+<context>
+    <name>SystemInfo</name>
+    <message>
+        <source>SYSTEM INFORMATION</source>
+        <translation>SYSTEM INFORMATION</translation>
+    </message>
+    <message>
+        <source>Software version</source>
+        <translation>Software version</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware version</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Mains supply</source>
+        <translation>Mains supply</translation>
+    </message>
+    <message>
+        <source>Wi-Fi network</source>
+        <translation>Wi-Fi network</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>%1 (connected)</source>
+        <translation>%1 (connected)</translation>
+    </message>
+    <message>
+        <source>%1 (not connected)</source>
+        <translation>%1 (not connected)</translation>
     </message>
 </context>
 <context>

@@ -213,6 +213,33 @@ Riavviare la macchina.</translation>
     </message>
 </context>
 <context>
+    <name>EnergySettings</name>
+    <message>
+        <source>ENERGY SETTINGS</source>
+        <translation>IMPOSTAZIONI ENERGIA</translation>
+    </message>
+    <message>
+        <source>BRIGHTNESS</source>
+        <translation>LUMINOSITÀ</translation>
+    </message>
+    <message>
+        <source>SCREENSAVER TIME</source>
+        <translation>TEMPO SALVASCHERMO</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>SPENTO</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.</source>
+        <translation>Impossibile salvare le impostazioni.</translation>
+    </message>
+</context>
+<context>
     <name>ErrorManager</name>
     <message>
         <source>TECNICAL PROBLEM, CONTACT THE ASSISTANCE</source>
@@ -899,6 +926,53 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>SettingDate</name>
+    <message>
+        <source>TIME SETTINGS</source>
+        <translation>IMPOSTAZIONI ORA</translation>
+    </message>
+    <message>
+        <source>DAY</source>
+        <translation>GIORNO</translation>
+    </message>
+    <message>
+        <source>MONTH</source>
+        <translation>MESE</translation>
+    </message>
+    <message>
+        <source>YEAR</source>
+        <translation>ANNO</translation>
+    </message>
+    <message>
+        <source>HOUR</source>
+        <translation>ORA</translation>
+    </message>
+    <message>
+        <source>MINUTE</source>
+        <translation>MINUTO</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>CONFIRM</source>
+        <translation>CONFERMA</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Do you want to update the date?</source>
+        <translation>Vuoi aggiornare la data?</translation>
+    </message>
+    <message>
+        <source>The clock could not be set.</source>
+        <translation>Impossibile impostare l&apos;orologio.</translation>
+    </message>
+</context>
+<context>
     <name>SettingsForm</name>
     <message>
         <source>SETTINGS</source>
@@ -919,6 +993,38 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>FIRMWARE</source>
         <translation>FIRMWARE</translation>
+    </message>
+    <message>
+        <source>MACHINE INFORMATION</source>
+        <translation>INFORMAZIONI MACCHINA</translation>
+    </message>
+    <message>
+        <source>FACTORY SETTINGS</source>
+        <translation>IMPOSTAZIONI DI FABBRICA</translation>
+    </message>
+    <message>
+        <source>SERVICE COUNTERS</source>
+        <translation>CONTATORI ASSISTENZA</translation>
+    </message>
+    <message>
+        <source>SERVICE</source>
+        <translation>ASSISTENZA TECNICA</translation>
+    </message>
+    <message>
+        <source>Restore the default settings?</source>
+        <translation>Ripristinare le impostazioni di fabbrica?</translation>
+    </message>
+    <message>
+        <source>DATE AND TIME</source>
+        <translation>DATA E ORA</translation>
+    </message>
+    <message>
+        <source>ENERGY</source>
+        <translation>ENERGIA</translation>
+    </message>
+    <message>
+        <source>SYSTEM INFORMATION</source>
+        <translation>INFORMAZIONI DI SISTEMA</translation>
     </message>
 </context>
 <context>
@@ -985,6 +1091,49 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>SUCCESS</source>
         <translation>COMPLETATO</translation>
+    </message>
+</context>
+<context>
+    <name>SystemInfo</name>
+    <message>
+        <source>SYSTEM INFORMATION</source>
+        <translation>INFORMAZIONI DI SISTEMA</translation>
+    </message>
+    <message>
+        <source>Software version</source>
+        <translation>Versione software</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Versione firmware</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Numero di serie</translation>
+    </message>
+    <message>
+        <source>Mains supply</source>
+        <translation>Rete elettrica</translation>
+    </message>
+    <message>
+        <source>Wi-Fi network</source>
+        <translation>Rete Wi-Fi</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>Indirizzo IP</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>%1 (connected)</source>
+        <translation>%1 (connessa)</translation>
+    </message>
+    <message>
+        <source>%1 (not connected)</source>
+        <translation>%1 (non connessa)</translation>
     </message>
 </context>
 <context>

@@ -36,14 +36,18 @@
 #include "errors/FilterChange.h"
 #include "link/LinkStatistics.h"
 #include "link/SharedState.h"
+#include "platform/clock.h"
 #include "platform/paths.h"
 #include "remote/RemoteState.h"
 #include "settings/DisplayKeyboard.h"
+#include "settings/EnergySettings.h"
 #include "settings/LanguageList.h"
 #include "settings/MachineInfo.h"
 #include "settings/ServiceCounters.h"
 #include "settings/ServicePage.h"
+#include "settings/SettingDate.h"
 #include "settings/SettingsForm_P2.h"
+#include "settings/SystemInfo.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 #include "work/QuickStartLiquid.h"
@@ -53,6 +57,7 @@
 #include "work/RunningSummary.h"
 #include "work/running.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -203,6 +208,40 @@ void renderWorkScreens(MainWindow &home)
         render<ErrorMessage>(new ErrorMessage(nullptr, c.picture), c.name, [&c](ErrorMessage *m) {
             m->setDisplayMessage(QCoreApplication::translate("WorkStartScreen", c.text));
         });
+}
+
+// The clock page from the settings and at a first start, its question, and
+// the energy page.
+void renderDateAndEnergy(MainWindow &home)
+{
+    platform::setFixedNowForTests(QDateTime(QDate(2026, 12, 31), QTime(23, 59)).toSecsSinceEpoch());
+    render(new SettingDate(&home, false), "date");
+    render(new SettingDate(&home, true), "date-first-start");
+    platform::clearFixedNowForTests();
+    render<DialogMessage>(new DialogMessage(nullptr, false), "date-question", [](DialogMessage *d) {
+        d->setDisplayMessage(QCoreApplication::translate("SettingDate", "Do you want to update the date?"));
+    });
+    settings.setScreenSaverTime(120);
+    render(new EnergySettings(&home), "energy");
+    settings.setScreenSaverTime(0);
+    render(new EnergySettings(&home), "energy-screensaver-off");
+    settings.setScreenSaverTime(30);
+}
+
+// The system page with everything known (a long network name rolls) and
+// before the board and the network are there.
+void renderSystemInfo(MainWindow &home)
+{
+    fwVersion = std::string("2.00.05");
+    fwFrequency = std::string("230V 50Hz");
+    settings.setWifiEssid("Kitchen-Office-Network-5GHz-Guest");
+    wifiConnect = true;
+    render(new SystemInfo(&home), "system-info");
+    fwVersion = std::string();
+    fwFrequency = std::string();
+    settings.setWifiEssid(QString());
+    wifiConnect = false;
+    render(new SystemInfo(&home), "system-info-unknown");
 }
 
 // The firmware page with and without a file, its progress and its errors.
@@ -633,6 +672,8 @@ void renderAll(MainWindow &home)
     render(new mainline(&home), "supply-frequency");
     renderFirmwareScreens(home);
     renderMachineScreens(home);
+    renderDateAndEnergy(home);
+    renderSystemInfo(home);
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
