@@ -213,7 +213,6 @@ private slots:
                  qPrintable(outcomeStyle(summary)));
         QCOMPARE(summary->executedCycles(), r.executed);
         QCOMPARE(summary->requestedCycles(), r.requested);
-        QCOMPARE(summary->findChild<QLabel *>("title")->text().trimmed(), QString(r.liquid ? "CUTTING" : "FROSTIZING"));
         QCOMPARE(summary->findChild<QLabel *>("time_value")->text(), QString("2:05"));
         // Milled portions only, and stored.
         QCOMPARE(storedPortions(), portionsBefore + uint64_t(r.liquid || r.rework ? 0 : r.executed));
