@@ -85,11 +85,7 @@ class TestFirmware : public QObject
     bool runUpdate(int timeoutMs = 20000)
     {
         queueUpdate();
-        QElapsedTimer t;
-        t.start();
-        while ((startUpdateFirmware == 0 || endUpdateFirmware == 0) && t.elapsed() < timeoutMs)
-            QTest::qWait(20);
-        return startUpdateFirmware != 0 && endUpdateFirmware != 0;
+        return QTest::qWaitFor([] { return startUpdateFirmware != 0 && endUpdateFirmware != 0; }, timeoutMs);
     }
     int simCount(const QString &what) { return sim.value("count " + what).toInt(); }
     // The board frames and loader frames the board received, and its
@@ -332,12 +328,16 @@ private slots:
     }
 
     // A bad file, or none: the board is never told to enter its loader. The
-    // kinds of damage are the parser's table; one in the last record is enough here.
+    // kinds of damage are the parser's table; here one of each outcome.
     void badFilesSendNothing_data()
     {
         QTest::addColumn<QByteArray>("text"); // empty: no file
         const QByteArray good = hexfiles::firmware(1, 6);
+        QByteArray sum = good;
+        const int last = good.lastIndexOf(":10D0") + 12;
+        sum[last] = sum[last] == '7' ? '8' : '7';
         QTest::newRow("no file") << QByteArray();
+        QTest::newRow("record checksum in the last line") << sum;
         QTest::newRow("cut short") << good.left(good.lastIndexOf(':'));
         QTest::newRow("no D000 record") << QByteArray(good).replace(":10D000", ":10C000");
     }
