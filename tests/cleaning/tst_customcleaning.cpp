@@ -35,10 +35,7 @@ class TestCustomCleaning : public QObject
     {
         if (!board(command))
             return false;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 5000 && glassBigPresence != big)
-            QTest::qWait(20);
+        (void)QTest::qWaitFor([big] { return glassBigPresence == big; });
         QTest::qWait(600); // a full status poll after the change
         return glassBigPresence == big;
     }
@@ -53,10 +50,7 @@ class TestCustomCleaning : public QObject
     QPointer<CustomCleaningRunning> start(CustomCleaning *s)
     {
         key(s, "start_work")->click();
-        QElapsedTimer t;
-        t.start();
-        while (s->waitDialog() && t.elapsed() < 8000)
-            QTest::qWait(20);
+        (void)QTest::qWaitFor([s] { return !s->waitDialog(); }, 8000);
         return s->runningScreen();
     }
 
