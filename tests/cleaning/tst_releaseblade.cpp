@@ -40,14 +40,7 @@ class TestReleaseBlade : public QObject
 
     static bool waitFor(const std::function<bool()> &done, int timeoutMs = 4000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > timeoutMs)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
+        return QTest::qWaitFor(done, timeoutMs);
     }
     // Ticks the screen until `done` (or the screen is gone, when `done` says so).
     static bool tickUntil(QPointer<ReleaseBlade> &s, const std::function<bool()> &done, int timeoutMs = 5000)

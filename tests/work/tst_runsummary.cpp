@@ -84,10 +84,7 @@ class RunSummaryTest : public QObject
         if (!bench.startRun())
             return nullptr;
         QPointer<running> monitor = bench.openMonitor();
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 15000 && monitor && !monitor->workEnded())
-            QTest::qWait(10);
+        (void)QTest::qWaitFor([&] { return !monitor || monitor->workEnded(); }, 15000);
         if (sinceEnd)
             sinceEnd->start();
         // Timers go on during the pause before the summary (the home
@@ -96,9 +93,7 @@ class RunSummaryTest : public QObject
         int ticks = 0;
         connect(&poll, &QTimer::timeout, [&ticks] { ++ticks; });
         poll.start(50);
-        t.restart();
-        while (t.elapsed() < 5000 && !shownWindow<RunningSummary>())
-            QTest::qWait(10);
+        (void)QTest::qWaitFor([] { return shownWindow<RunningSummary>() != nullptr; }, 5000);
         if (ticksInPause)
             *ticksInPause = ticks;
         return shownWindow<RunningSummary>();
@@ -213,7 +208,6 @@ private slots:
                  qPrintable(outcomeStyle(summary)));
         QCOMPARE(summary->executedCycles(), r.executed);
         QCOMPARE(summary->requestedCycles(), r.requested);
-        QCOMPARE(summary->findChild<QLabel *>("title")->text().trimmed(), QString(r.liquid ? "CUTTING" : "FROSTIZING"));
         QCOMPARE(summary->findChild<QLabel *>("time_value")->text(), QString("2:05"));
         // Milled portions only, and stored.
         QCOMPARE(storedPortions(), portionsBefore + uint64_t(r.liquid || r.rework ? 0 : r.executed));
