@@ -15,8 +15,10 @@
 #include "settings/translator.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -26,6 +28,9 @@ const char *const kRowGreen = "background-color: rgb(88, 186, 72);";
 // What every row has besides its background.
 const char *const kRowFrame = "border: 2px solid rgba(126, 191, 255, 255); border-radius: 8px; color: #202020; "
                               "padding: 8px 10px 0px 10px; ";
+
+// Border and padding at each side of a row's name.
+constexpr int kRowInset = 12;
 
 // Shortest keys the screen lets through (the daemon's own limits follow in
 // the user settings).
@@ -79,6 +84,8 @@ WiFiManager::WiFiManager(QWidget *parent) : QDialog(parent), ui(new Ui::WiFiMana
     // The quality lines lie on the rows: a touch on them belongs to the row.
     for (QLabel *q : {ui->quality_1, ui->quality_2, ui->quality_3, ui->quality_4})
         q->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QLabel *row : {ui->step_1, ui->step_2, ui->step_3, ui->step_4})
+        row->setIndent(0);
 
     populateList();
     connect(findTimer, &QTimer::timeout, this, &WiFiManager::findActiveWirelesses);
@@ -249,7 +256,15 @@ void WiFiManager::populateList()
                                : type == 1 ? QStringLiteral("WEP")
                                            : tr("OPEN")));
         connect(row, &ClickableLabel::clicked, this, &WiFiManager::settingvalueshow_clicked);
-        addRollingObject(row, kRollChars);
+        // A name rolls when it is longer than the row shows (at most 25
+        // characters stand still).
+        const QString name = row->text();
+        const QFontMetrics fm(row->font());
+        const int room = row->width() - 2 * kRowInset;
+        int fits = 0;
+        while (fits < name.size() && fm.horizontalAdvance(name.left(fits + 1)) <= room)
+            ++fits;
+        addRollingObject(row, std::min(kRollChars, fits));
     }
     ui->pushButton_3->setEnabled(idxList >= 1);
     ui->pushButton_2->setEnabled(idxList < wifiESSID.size() - kRows);
