@@ -16,6 +16,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -49,6 +50,18 @@ uint8_t qualityOf(const QString &line)
     if (value.isEmpty() || !number)
         return 0;
     return dbm < -45 ? 3 : 4;
+}
+
+// The largest size up to `points` at which the key's text fits its width.
+void fitKeyText(QPushButton *key, QFont f, int points)
+{
+    for (; points > 9; --points) {
+        f.setPointSize(points);
+        if (QFontMetrics(f).horizontalAdvance(key->text()) <= key->width() - 12)
+            break;
+    }
+    f.setPointSize(points);
+    key->setFont(f);
 }
 
 // Whether a line of "iwconfig wlan0" says the interface joined `essid`: the
@@ -598,7 +611,7 @@ void WiFiManager::changeFont()
         q->setFont(font(10, false));
     for (QPushButton *b : {ui->pushButton_4, ui->pushButton_8, ui->settingvaluehide_2, ui->settingvaluehide,
                            ui->pushButton_5, ui->pushButton_9})
-        b->setFont(font(12, true));
+        fitKeyText(b, font(12, true), 12);
     for (QPushButton *b : {ui->pushButton_2, ui->pushButton_3})
         b->setFont(font(16, false));
     ui->label_2->setFont(font(13, true));
