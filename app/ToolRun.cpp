@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 int limitForRuns = ToolRun::kDefaultLimitMs;
@@ -42,7 +44,7 @@ ToolRun *ToolRun::start(const QString &program, const QStringList &args, QObject
     });
     connect(p, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), run,
             [run](int code, QProcess::ExitStatus status) {
-                run->result.output = run->process->readAllStandardOutput();
+                run->takeOutput();
                 if (!run->reported) {
                     run->result.finished = status == QProcess::NormalExit;
                     run->result.exitCode = run->result.finished ? code : -1;
@@ -50,12 +52,15 @@ ToolRun *ToolRun::start(const QString &program, const QStringList &args, QObject
                 run->report();
             });
     connect(p, &QProcess::started, run, [run] { run->result.started = true; });
+    // What a tool prints is kept up to a bound: a runaway one cannot fill
+    // the memory in the time it is given.
+    connect(p, &QProcess::readyReadStandardOutput, run, [run] { run->takeOutput(); });
 
     run->limit->setSingleShot(true);
     connect(run->limit, &QTimer::timeout, run, [run] {
         platform::debugLine("tool " + run->program.toStdString() + " did not end in " +
                             std::to_string(limitForRuns) + " ms, killed");
-        run->result.output = run->process->readAllStandardOutput();
+        run->takeOutput();
         // Killed, it fails now; its end is only waited for to reap it.
         run->report();
         run->process->kill();
@@ -65,6 +70,13 @@ ToolRun *ToolRun::start(const QString &program, const QStringList &args, QObject
     p->start(program, args);
     run->starting = false;
     return run;
+}
+
+void ToolRun::takeOutput()
+{
+    const QByteArray chunk = process->readAllStandardOutput();
+    if (!reported)
+        result.output.append(chunk.left(std::max(0, kMaxOutputBytes - int(result.output.size()))));
 }
 
 void ToolRun::report()

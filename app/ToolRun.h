@@ -3,7 +3,7 @@
 // process without blocking the graphical thread: the caller hands over what
 // to do with the result and returns to the event loop at once.
 //
-// Standard output is read whole (standard error is dropped). A tool that
+// Standard output is read whole, up to 1 MiB (standard error is dropped). A tool that
 // cannot be started fails at once; one that has not ended within the limit
 // is killed and fails. A tool's exit status is reported, not judged: the
 // wireless tools' callers decide from what the tool printed.
@@ -24,6 +24,8 @@ class ToolRun : public QObject
 
 public:
     static constexpr int kDefaultLimitMs = 30000;
+    // Output past this is dropped.
+    static constexpr int kMaxOutputBytes = 1 << 20;
 
     struct Result
     {
@@ -53,6 +55,7 @@ public:
 private:
     ToolRun(const QString &program, QObject *context, Done done);
     void report();
+    void takeOutput();
 
     QString program;
     QProcess *process;

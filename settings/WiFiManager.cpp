@@ -112,6 +112,10 @@ WiFiManager::WiFiManager(QWidget *parent) : QDialog(parent), ui(new Ui::WiFiMana
 
 WiFiManager::~WiFiManager()
 {
+    // Closed in the middle of an attempt: the stored network's configuration
+    // goes back in place (the interface follows it at its next start).
+    if (chainRunning)
+        settings.restorePreviousConfiguration();
     for (QLabel *row : {ui->step_1, ui->step_2, ui->step_3, ui->step_4})
         removeRollingObject(row);
     // A password typed here must not linger in the keyboard's result.
@@ -183,13 +187,15 @@ void WiFiManager::parseScan(const QByteArray &output)
         encryption_key = false;
     };
 
+    // A cell's first line and its name are told by how the line begins: a
+    // network's name may itself hold "Cell" or any other word looked for.
     for (const QString &line : QString::fromLocal8Bit(output).split(QLatin1Char('\n'))) {
-        if (line.contains(QLatin1String("Cell"))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("Cell "))) {
             endCell();
             inCell = true;
-        } else if (line.contains(QLatin1String("ESSID"))) {
-            QString name = line.trimmed();
-            name.remove(QStringLiteral("ESSID:"));
+        } else if (trimmed.startsWith(QLatin1String("ESSID:"))) {
+            QString name = trimmed.mid(6);
             name.remove(QLatin1Char('"'));
             // A hidden network (no name) cannot be chosen from a list.
             if (name.isEmpty() || named)

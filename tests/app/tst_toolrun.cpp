@@ -37,6 +37,8 @@ private slots:
         QTest::newRow("output read whole, standard error dropped")
             << "sh" << QStringList{"-c", "head -c 300000 /dev/zero; echo noise >&2; exit 3"} << true << true << 3
             << 300000;
+        QTest::newRow("output past 1 MiB dropped")
+            << "sh" << QStringList{"-c", "head -c 3000000 /dev/zero"} << true << true << 0 << ToolRun::kMaxOutputBytes;
         QTest::newRow("missing tool") << "frostpanel-no-such-tool" << QStringList{} << false << false << -1 << 0;
         QTest::newRow("killed by a signal") << "sh" << QStringList{"-c", "kill -9 $$"} << true << false << -1 << 0;
     }

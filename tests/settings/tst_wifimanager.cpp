@@ -179,13 +179,16 @@ private slots:
     void orderAndCellsLackingLines()
     {
         qputenv("FROSTPANEL_WIFI_SCAN",
-                "Alpha|wpa2|-50 dBm;Bare||;Cafe|open|-70 dBm;Dock|on|-30 dBm;Eden|wep|;Fiore|wpa|-44 dBm;|open|-20 dBm");
+                "Alpha|wpa2|-50 dBm;Bare||;Cafe|open|-70 dBm;Dock|on|-30 dBm;Eden|wep|;Fiore|wpa|-44 dBm;|open|-20 dBm;"
+                "Cell 07 - Signal level=-20|open|-80 dBm");
         auto w = openManager();
         QVERIFY(w);
-        // The nameless (hidden) cell is not listed.
-        QCOMPARE(w->networks(), (QStringList{"Dock", "Fiore", "Alpha", "Cafe", "Bare", "Eden"}));
-        QCOMPARE(w->encryptionTypes(), QByteArray("\x02\x02\x02\x00\x00\x01", 6));
-        QCOMPARE(w->signalLevels(), QByteArray("\x04\x04\x03\x03\x00\x00", 6));
+        // The nameless (hidden) cell is not listed; a name holding the
+        // parser's words is just a name.
+        QCOMPARE(w->networks(),
+                 (QStringList{"Dock", "Fiore", "Alpha", "Cafe", "Cell 07 - Signal level=-20", "Bare", "Eden"}));
+        QCOMPARE(w->encryptionTypes(), QByteArray("\x02\x02\x02\x00\x00\x00\x01", 7));
+        QCOMPARE(w->signalLevels(), QByteArray("\x04\x04\x03\x03\x03\x00\x00", 7));
     }
 
     void failedScanListsNothing_data()
