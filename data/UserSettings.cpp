@@ -394,23 +394,19 @@ bool UserSettings::restorePreviousConfiguration()
         key = wifiKey;
         type = wifiAutenticationType;
     }
-    const bool written = createWifiConfig(essid, key, type);
+    return createWifiConfig(essid, key, type);
+}
 
-    std::vector<std::string> args{"iwconfig", "wlan0", "essid"};
-    if (essid.isEmpty()) {
-        args.push_back("off");
-    } else {
-        args.push_back(essid.toStdString());
-        if (type == 1) {
-            args.push_back("key");
-            args.push_back("s:" + key.toStdString());
-        } else if (type == 0) {
-            args.push_back("key");
-            args.push_back("off");
-        }
-    }
-    const syscmd::Result r = syscmd::run(args, 30000);
-    return written && r.finished && r.exitCode == 0;
+QStringList UserSettings::wifiInterfaceArguments() const
+{
+    std::lock_guard<std::mutex> l(m);
+    QStringList args{QStringLiteral("wlan0"), QStringLiteral("essid")};
+    if (wifiESSID.isEmpty())
+        return args << QStringLiteral("off");
+    args << wifiESSID;
+    if (wifiAutenticationType == 0)
+        args << QStringLiteral("key") << QStringLiteral("off");
+    return args;
 }
 
 bool UserSettings::read_rete_setting()

@@ -8,6 +8,7 @@
 // setting when a firmware version reply arrives, so every access is locked.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -67,8 +68,15 @@ public:
     // the file. False when the values cannot form a valid block or the file
     // could not be written.
     bool createWifiConfig(const QString &essid, const QString &key, uint8_t type);
-    // Writes the stored network again and points the interface at it.
+    // Writes the stored network's block again (removes it when no network is
+    // stored); false when it could not be written. Runs no tool: the caller
+    // points the interface at it with "iwconfig" and wifiInterfaceArguments(),
+    // without blocking the screen.
     bool restorePreviousConfiguration();
+    // The arguments of "iwconfig" that point wlan0 at the stored network
+    // ("essid off" without one). The key is never among them: any process can
+    // read a command line, and the client daemon takes the key from the block.
+    QStringList wifiInterfaceArguments() const;
 
     // Mains settings file; read_rete_setting() is false when it is missing.
     bool read_rete_setting();

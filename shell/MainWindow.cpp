@@ -546,8 +546,13 @@ void MainWindow::openStartPage()
 
 void MainWindow::probeWireless()
 {
-    startup::probeWireless(false);
     wifiCheckTime = uint64_t(platform::nowSeconds()) + deltaWifiCheck;
+    // The tools run beside the poll; a probe still waiting on a slow tool is
+    // not doubled.
+    if (wirelessProbeRunning)
+        return;
+    wirelessProbeRunning = true;
+    startup::probeWirelessAsync(this, [this] { wirelessProbeRunning = false; });
 }
 
 void MainWindow::updateWifiIcons()

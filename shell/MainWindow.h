@@ -119,6 +119,7 @@ private:
     bool wifiNotConnectedSend = false;
     uint64_t wifiCheckTime = 0;
     uint16_t deltaWifiCheck = 60;
+    bool wirelessProbeRunning = false;
     bool startSubWin = false;
     bool mainline_set = false;
     bool main_windows_on = true;

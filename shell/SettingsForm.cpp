@@ -17,6 +17,7 @@
 #include "settings/SettingDate.h"
 #include "settings/SettingsForm_P2.h"
 #include "settings/SystemInfo.h"
+#include "settings/WiFiManager.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 
@@ -141,6 +142,7 @@ void SettingsForm::addTiles()
         [this] { return openOwned<SettingDate>(this, false); });
     add("energy", QT_TR_NOOP("ENERGY"), "energy.png", Access::Everyone,
         [this] { return openOwned<EnergySettings>(this); });
+    add("wifi", QT_TR_NOOP("WI-FI"), "wifi.png", Access::Everyone, [this] { return openOwned<WiFiManager>(this); });
     add("machineInfo", QT_TR_NOOP("MACHINE INFORMATION"), "machine_info.png", Access::Everyone,
         [this] { return showOwned<MachineInfo>(this); });
     add("systemInfo", QT_TR_NOOP("SYSTEM INFORMATION"), "system_info.png", Access::Everyone,

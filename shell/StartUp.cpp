@@ -3,6 +3,7 @@
 #include "shell/Wiring.h"
 
 #include "app/AppState.h"
+#include "app/ToolRun.h"
 #include "app/Utils.h"
 #include "data/DataState.h"
 #include "errors/ErrorManager.h"
@@ -277,23 +278,55 @@ bool essidMatches(const std::string &iwconfigOutput, const std::string &storedEs
     return false;
 }
 
+namespace {
+
+// An interface wlan0 among the lines of "iwconfig".
+bool interfaceListed(const QString &iwconfigOutput)
+{
+    for (const QString &line : iwconfigOutput.split('\n'))
+        if (line.contains("wlan0"))
+            return true;
+    return false;
+}
+
+// Whether "iwconfig wlan0" shows the stored network joined.
+bool storedNetworkJoined(const QString &iwconfigWlan0Output)
+{
+    return !iwconfigWlan0Output.trimmed().isEmpty() && settings.isWifiSet() &&
+           essidMatches(iwconfigWlan0Output.toStdString(), settings.getWifiEssid().toStdString());
+}
+
+} // namespace
+
 void probeWireless(bool bringUp)
 {
     usbWifiDongleMounted = false;
     wifiConnect = false;
-    const QStringList lines = toolOutput("iwconfig", {}).split('\n');
-    for (const QString &line : lines)
-        if (line.contains("wlan0")) {
-            usbWifiDongleMounted = true;
-            break;
-        }
+    usbWifiDongleMounted = interfaceListed(toolOutput("iwconfig", {}));
     if (!usbWifiDongleMounted)
         return;
     if (bringUp)
         toolOutput("ifup", {"wlan0"});
-    const QString out = toolOutput("iwconfig", {"wlan0"});
-    if (!out.trimmed().isEmpty() && settings.isWifiSet())
-        wifiConnect = essidMatches(out.toStdString(), settings.getWifiEssid().toStdString());
+    wifiConnect = storedNetworkJoined(toolOutput("iwconfig", {"wlan0"}));
+}
+
+void probeWirelessAsync(QObject *context, std::function<void()> done)
+{
+    ToolRun::start("iwconfig", {}, context, [context, done](const ToolRun::Result &list) {
+        if (!interfaceListed(QString::fromLocal8Bit(list.output))) {
+            usbWifiDongleMounted = false;
+            wifiConnect = false;
+            if (done)
+                done();
+            return;
+        }
+        ToolRun::start("iwconfig", {"wlan0"}, context, [done](const ToolRun::Result &check) {
+            usbWifiDongleMounted = true;
+            wifiConnect = storedNetworkJoined(QString::fromLocal8Bit(check.output));
+            if (done)
+                done();
+        });
+    });
 }
 
 void sendMainsFrequency(bool mainsFileRead)

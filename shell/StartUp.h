@@ -5,7 +5,10 @@
 // hooks plugged in, the frequency must be the first command it sends).
 // Everything runs on the graphical thread, once.
 
+#include <functional>
 #include <string>
+
+class QObject;
 
 class SerialThreadComunication;
 class TCPThreadCommunication;
@@ -50,8 +53,15 @@ void readSupplyVoltage();
 // `swVersion` from "/home/root/fileVersione.txt", else "--.--.--".
 void readSoftwareVersion();
 // Sets usbWifiDongleMounted and wifiConnect from the wireless tools' output;
-// start-up also brings the interface up, the home screen's probe does not.
+// start-up also brings the interface up. It waits for the tools: only for
+// start-up, before the event loop runs.
 void probeWireless(bool bringUp);
+// The same decisions without bringing the interface up and without blocking
+// (the home screen's periodic check): "iwconfig", then "iwconfig wlan0", as
+// child processes. The flags change only once the answer is complete, never
+// to a passing "not joined" between the steps; `done` runs after that.
+// Nothing runs when `context` goes first.
+void probeWirelessAsync(QObject *context, std::function<void()> done);
 // Decides wifiConnect from the lines of "iwconfig wlan0" and the stored network.
 bool essidMatches(const std::string &iwconfigOutput, const std::string &storedEssid);
 // Holds the queue for mainsDelayMs, then queues the mains frequency.

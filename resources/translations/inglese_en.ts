@@ -1026,6 +1026,10 @@ CONTACT SERVICE.</translation>
         <source>SYSTEM INFORMATION</source>
         <translation>SYSTEM INFORMATION</translation>
     </message>
+    <message>
+        <source>WI-FI</source>
+        <translation>WI-FI</translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm_P2</name>
@@ -1160,6 +1164,135 @@ CONTACT SERVICE.</translation>
     <message>
         <source>LOADING JOB</source>
         <translation>LOADING JOB</translation>
+    </message>
+</context>
+<context>
+    <name>WiFiManager</name>
+    <message>
+        <source>GESTIONE WIFI</source>
+        <translation>WI-FI MANAGER</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>DETAILS</source>
+        <translation>DETAILS</translation>
+    </message>
+    <message>
+        <source>FORGET</source>
+        <translation>FORGET</translation>
+    </message>
+    <message>
+        <source>INSERISCI LA PASSWORD
+DELLA CONNESSIONE WIFI: </source>
+        <translation>ENTER THE PASSWORD
+OF THE WI-FI NETWORK: </translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>CLOSE</translation>
+    </message>
+    <message>
+        <source>CONNECT</source>
+        <translation>CONNECT</translation>
+    </message>
+    <message>
+        <source>ATTENDERE IL COMPLETAMENTO DELLA PROCEDURA DI CONNESSIONE</source>
+        <translation>PLEASE WAIT WHILE THE CONNECTION IS BEING MADE</translation>
+    </message>
+    <message>
+        <source>INSUFFICIENT</source>
+        <translation>INSUFFICIENT</translation>
+    </message>
+    <message>
+        <source>SUFFICIENT</source>
+        <translation>SUFFICIENT</translation>
+    </message>
+    <message>
+        <source>GOOD</source>
+        <translation>GOOD</translation>
+    </message>
+    <message>
+        <source>EXCELLENT</source>
+        <translation>EXCELLENT</translation>
+    </message>
+    <message>
+        <source>NOT USABLE</source>
+        <translation>NOT USABLE</translation>
+    </message>
+    <message>
+        <source>OPEN</source>
+        <translation>OPEN</translation>
+    </message>
+    <message>
+        <source>CONNESSIONE WIFI APERTA: </source>
+        <translation>OPEN WI-FI NETWORK: </translation>
+    </message>
+    <message>
+        <source>La password deve avere una lunghezza maggiore di 7 caratteri</source>
+        <translation>The password must be longer than 7 characters.</translation>
+    </message>
+    <message>
+        <source>La password deve avere una lunghezza maggiore di 12 caratteri</source>
+        <translation>The password must be longer than 12 characters.</translation>
+    </message>
+    <message>
+        <source>Il sistema non riesce a connettersi provare a riavviare la macchina e riprovare.</source>
+        <translation>The system cannot connect. Restart the machine and try again.</translation>
+    </message>
+    <message>
+        <source>Verificare la presenza dell&apos;adattatore WiFi</source>
+        <translation>Check that the Wi-Fi adapter is plugged in.</translation>
+    </message>
+    <message>
+        <source>Connessione eseguita con successo, le impostazioni sono state salvate per eseguire la connesione automatica.</source>
+        <translation>Connected. The settings have been saved: the machine will connect automatically.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Connessione non riuscita verificare le password e riprovare.</source>
+        <translation>Connection failed. Check the password and try again.</translation>
+    </message>
+    <message>
+        <source>Operazione non disponibile nessuna rete selezionata.</source>
+        <translation>Not available: no network has been chosen.</translation>
+    </message>
+    <message>
+        <source>ESSID: </source>
+        <translation>ESSID: </translation>
+    </message>
+    <message>
+        <source>AUTENTICATION TYPE: </source>
+        <translation>AUTHENTICATION TYPE: </translation>
+    </message>
+    <message>
+        <source>NESSUNA</source>
+        <translation>NONE</translation>
+    </message>
+    <message>
+        <source>CONNECTED: </source>
+        <translation>CONNECTED: </translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>YES</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NO</translation>
+    </message>
+    <message>
+        <source>SIGNAL LEVEL: </source>
+        <translation>SIGNAL LEVEL: </translation>
+    </message>
+    <message>
+        <source>Vuoi cancellare la configurazione della rete attuale?</source>
+        <translation>Do you want to delete the configuration of the current network?</translation>
     </message>
 </context>
 <context>

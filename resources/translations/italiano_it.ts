@@ -1026,6 +1026,10 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
         <source>SYSTEM INFORMATION</source>
         <translation>INFORMAZIONI DI SISTEMA</translation>
     </message>
+    <message>
+        <source>WI-FI</source>
+        <translation>WI-FI</translation>
+    </message>
 </context>
 <context>
     <name>SettingsForm_P2</name>
@@ -1160,6 +1164,135 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>LOADING JOB</source>
         <translation>CARICAMENTO LAVORO</translation>
+    </message>
+</context>
+<context>
+    <name>WiFiManager</name>
+    <message>
+        <source>GESTIONE WIFI</source>
+        <translation>GESTIONE WIFI</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>DETAILS</source>
+        <translation>DETTAGLI</translation>
+    </message>
+    <message>
+        <source>FORGET</source>
+        <translation>DIMENTICA</translation>
+    </message>
+    <message>
+        <source>INSERISCI LA PASSWORD
+DELLA CONNESSIONE WIFI: </source>
+        <translation>INSERISCI LA PASSWORD
+DELLA CONNESSIONE WIFI: </translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>CHIUDI</translation>
+    </message>
+    <message>
+        <source>CONNECT</source>
+        <translation>CONNETTI</translation>
+    </message>
+    <message>
+        <source>ATTENDERE IL COMPLETAMENTO DELLA PROCEDURA DI CONNESSIONE</source>
+        <translation>ATTENDERE IL COMPLETAMENTO DELLA PROCEDURA DI CONNESSIONE</translation>
+    </message>
+    <message>
+        <source>INSUFFICIENT</source>
+        <translation>INSUFFICIENTE</translation>
+    </message>
+    <message>
+        <source>SUFFICIENT</source>
+        <translation>SUFFICIENTE</translation>
+    </message>
+    <message>
+        <source>GOOD</source>
+        <translation>BUONO</translation>
+    </message>
+    <message>
+        <source>EXCELLENT</source>
+        <translation>OTTIMO</translation>
+    </message>
+    <message>
+        <source>NOT USABLE</source>
+        <translation>NON UTILIZZABILE</translation>
+    </message>
+    <message>
+        <source>OPEN</source>
+        <translation>APERTA</translation>
+    </message>
+    <message>
+        <source>CONNESSIONE WIFI APERTA: </source>
+        <translation>CONNESSIONE WIFI APERTA: </translation>
+    </message>
+    <message>
+        <source>La password deve avere una lunghezza maggiore di 7 caratteri</source>
+        <translation>La password deve avere una lunghezza maggiore di 7 caratteri.</translation>
+    </message>
+    <message>
+        <source>La password deve avere una lunghezza maggiore di 12 caratteri</source>
+        <translation>La password deve avere una lunghezza maggiore di 12 caratteri.</translation>
+    </message>
+    <message>
+        <source>Il sistema non riesce a connettersi provare a riavviare la macchina e riprovare.</source>
+        <translation>Il sistema non riesce a connettersi: provare a riavviare la macchina e riprovare.</translation>
+    </message>
+    <message>
+        <source>Verificare la presenza dell&apos;adattatore WiFi</source>
+        <translation>Verificare la presenza dell&apos;adattatore WiFi.</translation>
+    </message>
+    <message>
+        <source>Connessione eseguita con successo, le impostazioni sono state salvate per eseguire la connesione automatica.</source>
+        <translation>Connessione eseguita con successo: le impostazioni sono state salvate per eseguire la connessione automatica.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Connessione non riuscita verificare le password e riprovare.</source>
+        <translation>Connessione non riuscita: verificare la password e riprovare.</translation>
+    </message>
+    <message>
+        <source>Operazione non disponibile nessuna rete selezionata.</source>
+        <translation>Operazione non disponibile: nessuna rete selezionata.</translation>
+    </message>
+    <message>
+        <source>ESSID: </source>
+        <translation>ESSID: </translation>
+    </message>
+    <message>
+        <source>AUTENTICATION TYPE: </source>
+        <translation>TIPO DI AUTENTICAZIONE: </translation>
+    </message>
+    <message>
+        <source>NESSUNA</source>
+        <translation>NESSUNA</translation>
+    </message>
+    <message>
+        <source>CONNECTED: </source>
+        <translation>CONNESSO: </translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>SÌ</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NO</translation>
+    </message>
+    <message>
+        <source>SIGNAL LEVEL: </source>
+        <translation>LIVELLO DEL SEGNALE: </translation>
+    </message>
+    <message>
+        <source>Vuoi cancellare la configurazione della rete attuale?</source>
+        <translation>Vuoi cancellare la configurazione della rete attuale?</translation>
     </message>
 </context>
 <context>

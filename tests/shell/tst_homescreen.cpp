@@ -410,6 +410,43 @@ private slots:
         QTRY_VERIFY(!home->settingsMenu());
         QVERIFY(home->homeInFront());
     }
+
+    // The periodic wireless check runs its tools beside the poll: a hanging
+    // iwconfig holds neither the poll nor the flags, which change only with
+    // the complete answer, as the start-up probe decides.
+    void wirelessCheckDoesNotHoldThePoll()
+    {
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + savedPath);
+        qputenv("FROSTPANEL_WIFI_HANG", "iwconfig:");
+        qputenv("FROSTPANEL_WIFI_HANG_SECONDS", "3");
+        settings.setWifiEssid("DemoNet");
+        QVERIFY(settings.createWifiConfig("DemoNet", QString(), 0));
+        usbWifiDongleMounted = true;
+        wifiConnect = true;
+        platform::setFixedNowForTests(t0);
+        openHome();
+        QSignalSpy ticks(home->pollTimer(), &QTimer::timeout);
+        platform::setFixedNowForTests(t0 + 6); // the first check is due 5 s after the start
+        QTest::qWait(2400);
+        const int during = ticks.count();
+        const bool flagsKept = usbWifiDongleMounted && wifiConnect;
+        // The hung listing ends with nothing printed: no interface.
+        QTRY_VERIFY_WITH_TIMEOUT(!usbWifiDongleMounted && !wifiConnect, 3000);
+        closeErrors();
+
+        // The next check, a minute later, finds the stored network joined.
+        qunsetenv("FROSTPANEL_WIFI_HANG");
+        platform::setFixedNowForTests(t0 + 70);
+        QTRY_VERIFY_WITH_TIMEOUT(usbWifiDongleMounted && wifiConnect, 3000);
+        qputenv("PATH", savedPath);
+        qunsetenv("FROSTPANEL_WIFI_HANG_SECONDS");
+        QFile::remove(root.path("/home/root/wifi.conf"));
+        settings.setWifiEssid(QString());
+        wifiConnect = false;
+        QVERIFY2(during >= 5, qPrintable(QString::number(during)));
+        QVERIFY(flagsKept);
+    }
 };
 
 SHELL_TEST_MAIN(TestHomeScreen)

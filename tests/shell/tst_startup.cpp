@@ -82,6 +82,57 @@ private slots:
         QTEST(startup::essidMatches(iwconfig.toStdString(), stored.toStdString()), "joined");
     }
 
+    // The home screen's probe (child processes, no waiting) and start-up's
+    // (waiting) decide alike, against the stand-in tools.
+    void bothProbesDecideAlike_data()
+    {
+        QTest::addColumn<QString>("stored");   // the stored network
+        QTest::addColumn<QString>("variables"); // NAME=value, separated by ";"
+        QTest::addColumn<bool>("mounted");
+        QTest::addColumn<bool>("joined");
+        QTest::newRow("joined to the stored network") << "DemoNet" << "" << true << true;
+        QTest::newRow("no network stored") << "" << "FROSTPANEL_WIFI_ASSOC=essid:DemoNet" << true << false;
+        QTest::newRow("not associated") << "DemoNet" << "FROSTPANEL_WIFI_ASSOC=off" << true << false;
+        QTest::newRow("another network") << "DemoNet" << "FROSTPANEL_WIFI_ASSOC=essid:DemoNet2" << true << false;
+        QTest::newRow("check prints nothing") << "DemoNet" << "FROSTPANEL_WIFI_ASSOC=none" << true << false;
+        QTest::newRow("no interface") << "DemoNet" << "FROSTPANEL_WIFI_NO_WLAN0=1" << false << false;
+    }
+    void bothProbesDecideAlike()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, variables);
+        QFETCH(bool, mounted);
+        QFETCH(bool, joined);
+        TempRoot root;
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + savedPath);
+        const QStringList vars = variables.split(';', Qt::SkipEmptyParts);
+        for (const QString &v : vars)
+            qputenv(v.section('=', 0, 0).toLatin1(), v.section('=', 1).toUtf8());
+        settings.setWifiEssid(stored);
+        QVERIFY(settings.createWifiConfig(stored.isEmpty() ? "DemoNet" : stored, QString(), 0));
+
+        usbWifiDongleMounted = !mounted;
+        wifiConnect = !joined;
+        bool done = false;
+        QObject context;
+        startup::probeWirelessAsync(&context, [&] { done = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+        const bool asyncMounted = usbWifiDongleMounted, asyncJoined = wifiConnect;
+        startup::probeWireless(false);
+        const bool syncMounted = usbWifiDongleMounted, syncJoined = wifiConnect;
+
+        for (const QString &v : vars)
+            qunsetenv(v.section('=', 0, 0).toLatin1());
+        qputenv("PATH", savedPath);
+        settings.setWifiEssid(QString());
+        wifiConnect = usbWifiDongleMounted = false;
+        QCOMPARE(asyncMounted, mounted);
+        QCOMPARE(asyncJoined, joined);
+        QCOMPARE(syncMounted, mounted);
+        QCOMPARE(syncJoined, joined);
+    }
+
     void versionFileFirstLineOnly()
     {
         TempRoot root;
@@ -171,6 +222,7 @@ private slots:
         settings.setWifiEssid("DemoNet");
         settings.setScreenSaverTime(300);
         QVERIFY(settings.save());
+        QVERIFY(settings.createWifiConfig("DemoNet", QString(), 0));
         settings.setWifiEssid(QString());
         qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + qgetenv("PATH"));
         qputenv("FROSTPANEL_TCP_PORT", "45871");

@@ -111,6 +111,11 @@ int main(int argc, char *argv[])
         settings.setWifiKey(QStringLiteral("demo-passphrase"));
         settings.save();
     }
+    // The stored network's wireless configuration: the stand-in iwconfig
+    // reports the machine joined to the network it names (none once the
+    // operator has forgotten it).
+    if (!present("/home/root/wifi.conf") && settings.load() && settings.isWifiSet())
+        settings.createWifiConfig(settings.getWifiEssid(), settings.getWifiKey(), settings.getWifiAutentication());
     if (!present("/home/root/rete_setting"))
         settings.set_rete_setting(QStringLiteral("50"), QStringLiteral("230"));
 

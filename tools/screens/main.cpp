@@ -48,6 +48,7 @@
 #include "settings/SettingDate.h"
 #include "settings/SettingsForm_P2.h"
 #include "settings/SystemInfo.h"
+#include "settings/WiFiManager.h"
 #include "settings/mainline.h"
 #include "settings/translator.h"
 #include "work/QuickStartLiquid.h"
@@ -60,6 +61,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -278,6 +280,77 @@ void renderFirmwareScreens(MainWindow &home)
     for (const auto &e : errors)
         render<ErrorMessage>(new ErrorMessage(nullptr, QString()), e.name,
                              [&](ErrorMessage *m) { m->setDisplayMessage(text(e.text)); });
+}
+
+// The Wi-Fi manager: the list (the stored network green, a long name
+// rolling), the password panel of a protected and of an open network, the
+// waiting panel and the details. The scan is a canned one: no tool runs.
+void renderWiFiManager(MainWindow &home)
+{
+    const QByteArray scan = "wlan0     Scan completed :\n"
+                            "          Cell 01 - Address: 02:00:00:00:01:00\n"
+                            "                    ESSID:\"DemoNet\"\n"
+                            "                    Quality=58/70  Signal level=-52 dBm\n"
+                            "                    Encryption key:on\n"
+                            "                    IE: IEEE 802.11i/WPA2 Version 1\n"
+                            "          Cell 02 - Address: 02:00:00:00:02:00\n"
+                            "                    ESSID:\"Kitchen-Guest\"\n"
+                            "                    Quality=35/70  Signal level=-75 dBm\n"
+                            "                    Encryption key:off\n"
+                            "          Cell 03 - Address: 02:00:00:00:03:00\n"
+                            "                    ESSID:\"Ristorante Da Giovanni - Sala Grande\"\n"
+                            "                    Quality=65/70  Signal level=-40 dBm\n"
+                            "                    Encryption key:on\n"
+                            "                    IE: IEEE 802.11i/WPA2 Version 1\n"
+                            "          Cell 04 - Address: 02:00:00:00:04:00\n"
+                            "                    ESSID:\"Storeroom\"\n"
+                            "                    Quality=10/70  Signal level=70/100\n"
+                            "                    Encryption key:on\n"
+                            "                    IE: Unknown: WEP\n"
+                            "          Cell 05 - Address: 02:00:00:00:05:00\n"
+                            "                    ESSID:\"Office\"\n"
+                            "                    Quality=20/70  Signal level=-88 dBm\n"
+                            "                    Encryption key:on\n"
+                            "                    IE: IEEE 802.11i/WPA2 Version 1\n";
+    settings.setWifiEssid("DemoNet");
+    settings.setWifiAutentication(2);
+    wifiConnect = true;
+    const auto shot = [&](const QString &name, const std::function<void(WiFiManager *)> &act) {
+        auto *w = new WiFiManager(&home);
+        w->scanTimer()->stop();
+        w->parseScan(scan);
+        w->reorderList();
+        w->populateList();
+        w->show();
+        settle();
+        if (act)
+            act(w);
+        save(w, name);
+        w->close();
+        delete w;
+    };
+    const auto touchRow = [](WiFiManager *w, const QString &essid) {
+        for (int r = 1; r <= WiFiManager::kRows; ++r) {
+            auto *row = w->findChild<QLabel *>(QString("step_%1").arg(r));
+            if (row->text().trimmed() == essid)
+                QTest::mouseClick(row, Qt::LeftButton);
+        }
+    };
+    shot("wifi-manager", {});
+    shot("wifi-manager-scrolled", [](WiFiManager *w) { w->findChild<QPushButton *>("pushButton_2")->click(); });
+    shot("wifi-manager-password", [&](WiFiManager *w) { touchRow(w, "DemoNet"); });
+    shot("wifi-manager-open", [&](WiFiManager *w) { touchRow(w, "Kitchen-Guest"); });
+    shot("wifi-manager-waiting", [](WiFiManager *w) {
+        for (const char *name : {"label_27", "groupBox_2"}) {
+            auto *panel = w->findChild<QWidget *>(name);
+            panel->show();
+            panel->raise();
+        }
+    });
+    shot("wifi-manager-details", [](WiFiManager *w) { w->findChild<QPushButton *>("pushButton_8")->click(); });
+    settings.setWifiEssid(QString());
+    settings.setWifiAutentication(0);
+    wifiConnect = false;
 }
 
 // The machine as the board reports it during a run.
@@ -674,6 +747,7 @@ void renderAll(MainWindow &home)
     renderMachineScreens(home);
     renderDateAndEnergy(home);
     renderSystemInfo(home);
+    renderWiFiManager(home);
     render(new DisplayKeyboard(&home), "keyboard");
     renderWorkScreens(home);
     renderRunScreens();
