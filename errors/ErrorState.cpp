@@ -5,6 +5,7 @@
 #include "app/Overlay.h"
 #include "app/Utils.h"
 #include "errors/ErrorManager.h"
+#include "errors/PageLook.h"
 #include "platform/log.h"
 
 #include <QEvent>
@@ -73,8 +74,9 @@ ErrorState::~ErrorState()
 
 void ErrorState::applyFonts()
 {
-    for (QLabel *head : {ui->head_code, ui->head_description, ui->head_total, ui->head_consecutive})
-        fitTextToLabel(head, 11, 7);
+    pagelook::fitLabelsAlike(
+        std::initializer_list<QLabel *>{ui->head_code, ui->head_description, ui->head_total, ui->head_consecutive},
+        11, 7, true);
 }
 
 void ErrorState::loadLists()

@@ -29,7 +29,7 @@ class ErrorState : public QWidget
 public:
     static constexpr int kRowsPerPage = 6;
     // Characters of a description shown before it rolls.
-    static constexpr int kDescriptionChars = 22;
+    static constexpr int kDescriptionChars = 20;
 
     explicit ErrorState(QWidget *parent = nullptr);
     ~ErrorState() override;

@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/Overlay.h"
 #include "app/Utils.h"
+#include "errors/PageLook.h"
 #include "data/SystemCommand.h"
 #include "link/SensorBits.h"
 #include "link/SharedState.h"
@@ -37,8 +38,8 @@ SensorState::SensorState(QWidget *parent)
     for (int i = 0; i < kSensors; ++i) {
         names[i] = findChild<QLabel *>(QStringLiteral("name_%1").arg(i));
         states[i] = findChild<QLabel *>(QStringLiteral("state_%1").arg(i));
-        fitTextToLabel(names[i], 12, 9);
     }
+    applyFonts();
     applyThemeColor(this);
 
     ++openPages;
@@ -68,6 +69,21 @@ QString SensorState::stateText(int index) const
 QString SensorState::nameText(int index) const
 {
     return index >= 0 && index < kSensors ? names[index]->text() : QString();
+}
+
+void SensorState::applyFonts()
+{
+    pagelook::fitLabelsAlike(names, 12, 8, false);
+    // Both state texts, whichever is shown now, inside the chip's border.
+    QLabel probe;
+    probe.setFixedSize(states[0]->size() - QSize(12, 4));
+    QLabel probe2;
+    probe2.setFixedSize(probe.size());
+    probe.setText(tr("CLOSED"));
+    probe2.setText(tr("OPEN"));
+    pagelook::fitLabelsAlike(std::initializer_list<QLabel *>{&probe, &probe2}, 12, 8, true);
+    for (QLabel *state : states)
+        state->setFont(probe.font());
 }
 
 void SensorState::checkErrorOccured()
@@ -137,8 +153,7 @@ void SensorState::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange && states[0]) {
         ui->retranslateUi(this);
-        for (QLabel *name : names)
-            fitTextToLabel(name, 12, 9);
+        applyFonts();
         showWord(uint16_t(shownWord < 0 ? 0 : shownWord));
     }
     QWidget::changeEvent(event);

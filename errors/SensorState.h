@@ -52,6 +52,7 @@ private slots:
 
 private:
     void showWord(uint16_t word);
+    void applyFonts();
 
     Ui::SensorState *ui;
     QTimer *timer;
