@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/Overlay.h"
+#include "app/ScreenHooks.h"
 #include "app/Utils.h"
 #include "cleaning/CleaningLook.h"
 #include "cleaning/CleaningSummary.h"
@@ -57,6 +58,10 @@ CustomCleaningRunning::CustomCleaningRunning(QWidget *parent, int cicles, int se
 
 CustomCleaningRunning::~CustomCleaningRunning()
 {
+    // The page is deleted with this screen, after this body: it must not
+    // call back into a screen that is going.
+    if (sensorPage)
+        disconnect(sensorPage, nullptr, this, nullptr);
     stopMotorCounters();
     removeRollingObject(ui->subtitle);
     // The summary lets the screen saver run again when it closes.
@@ -235,9 +240,22 @@ void CustomCleaningRunning::on_stop_work_clicked()
 
 void CustomCleaningRunning::on_icon_button_clicked()
 {
-    if (!serviceEnable)
+    if (!serviceEnable || sensorFormOpen)
         return;
-    platform::debugLine("CUSTOM CLEANING : pagina dei sensori non disponibile");
+    QWidget *page = ScreenHooks::openSensorPage ? ScreenHooks::openSensorPage(this) : nullptr;
+    if (!page) {
+        platform::debugLine("CUSTOM CLEANING : pagina dei sensori non disponibile");
+        return;
+    }
+    platform::debugLine("CUSTOM CLEANING : apertura pagina dei sensori");
+    sensorFormOpen = true;
+    sensorPage = page;
+    connect(page, &QObject::destroyed, this, &CustomCleaningRunning::sensorStateClose);
+}
+
+void CustomCleaningRunning::sensorStateClose()
+{
+    sensorFormOpen = false;
 }
 
 void CustomCleaningRunning::setErrorScreen(const QString &text)

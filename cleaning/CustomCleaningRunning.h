@@ -6,6 +6,7 @@
 // link thread keeps, from a timer; nothing here blocks.
 
 #include <QString>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -53,6 +54,7 @@ public slots:
     void checkState();
     void on_stop_work_clicked();
     void on_icon_button_clicked();
+    void sensorStateClose();
     void setErrorScreen(const QString &text);
 
 protected:
@@ -87,6 +89,8 @@ private:
     bool awaitingBoard = true;
     bool motorsCounting = false;
     bool summaryOpened = false;
+    bool sensorFormOpen = false; // the sensor page opened here is up
+    QPointer<QWidget> sensorPage;
     QString title;
     QString subtitle;
     int bladeTop = 0; // the blade icon's highest position

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Overlay.h"
+#include "app/ScreenHooks.h"
 #include "app/Utils.h"
 #include "data/Tables.h"
 #include "link/ProtocolConversion.h"
@@ -139,6 +140,10 @@ ReleaseBlade::ReleaseBlade(QWidget *parent)
 
 ReleaseBlade::~ReleaseBlade()
 {
+    // The page is deleted with this screen, after this body: it must not
+    // call back into a screen that is going.
+    if (sensorPage)
+        disconnect(sensorPage, nullptr, this, nullptr);
     if (servicePanel)
         requestTreePosition = false;
     delete ui;
@@ -449,9 +454,22 @@ void ReleaseBlade::on_pushButton_6_clicked()
 
 void ReleaseBlade::on_icon_button_clicked()
 {
-    if (!serviceEnable)
+    if (!serviceEnable || sensorFormOpen)
         return;
-    platform::debugLine("RELEASE BLADE : pagina dei sensori non disponibile");
+    QWidget *page = ScreenHooks::openSensorPage ? ScreenHooks::openSensorPage(this) : nullptr;
+    if (!page) {
+        platform::debugLine("RELEASE BLADE : pagina dei sensori non disponibile");
+        return;
+    }
+    platform::debugLine("RELEASE BLADE : apertura pagina dei sensori");
+    sensorFormOpen = true;
+    sensorPage = page;
+    connect(page, &QObject::destroyed, this, &ReleaseBlade::sensorStateClose);
+}
+
+void ReleaseBlade::sensorStateClose()
+{
+    sensorFormOpen = false;
 }
 
 // ---- display ----------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 // Nothing here waits on the graphical thread: the pause after the blade comes
 // free and the wait for the mount state are counted in timer ticks.
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -74,6 +75,7 @@ private slots:
     void on_pushButton_5_clicked();
     void on_pushButton_6_clicked();
     void on_icon_button_clicked();
+    void sensorStateClose();
     void bladeFreePauseEnd();
 
 private:
@@ -103,6 +105,8 @@ private:
     QTimer *bladeFreePause;      // the pause once the blade is free
     bool mountRequested = false; // request 116 queued, its answer not yet seen
     bool servicePanel = false;
+    bool sensorFormOpen = false; // the sensor page opened here is up
+    QPointer<QWidget> sensorPage;
     bool lidShown = false;       // the close-the-machine message covers the row
     Row row{};                   // the step's picture and instruction
     QString picture;             // the picture on screen

@@ -4,6 +4,7 @@
 #include "app/DialogMessage.h"
 #include "app/Utils.h"
 #include "data/Presets.h"
+#include "errors/ErrorState.h"
 #include "data/UserSettings.h"
 #include "data/DataState.h"
 #include "app/AppState.h"
@@ -145,6 +146,8 @@ void SettingsForm::addTiles()
     add("wifi", QT_TR_NOOP("WI-FI"), "wifi.png", Access::Everyone, [this] { return openOwned<WiFiManager>(this); });
     add("machineInfo", QT_TR_NOOP("MACHINE INFORMATION"), "machine_info.png", Access::Everyone,
         [this] { return showOwned<MachineInfo>(this); });
+    add("errorState", QT_TR_NOOP("ERROR STATISTICS"), "error_state.png", Access::Everyone,
+        [this] { return showOwned<ErrorState>(this); });
     add("systemInfo", QT_TR_NOOP("SYSTEM INFORMATION"), "system_info.png", Access::Everyone,
         [this] { return showOwned<SystemInfo>(this); });
     add("firmware", QT_TR_NOOP("FIRMWARE"), "firmware.png", Access::Advanced,

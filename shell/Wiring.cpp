@@ -1,11 +1,13 @@
 #include "shell/Wiring.h"
 
 #include "app/ErrorMessage.h"
+#include "app/ScreenHooks.h"
 #include "app/Utils.h"
 #include "data/DataState.h"
 #include "data/UserSettings.h"
 #include "data/WorkSettings.h"
 #include "errors/ErrorManager.h"
+#include "errors/SensorState.h"
 #include "link/LinkHooks.h"
 #include "platform/report.h"
 #include "settings/translator.h"
@@ -63,4 +65,13 @@ void wireLayers()
     SettingsHooks::applyBacklight = [](int level) { setBrightness(level); };
     // The settings file names the operator's language: it is the one shown.
     SettingsHooks::currentLanguageFile = [](const QString &name) { transLanguage.applyLanguage(name); };
+
+    // ---- screens -> screens -----------------------------------------------------
+    // The run and cleaning screens open the sensor page over themselves.
+    ScreenHooks::openSensorPage = [](QWidget *parent) -> QWidget * {
+        auto *page = new SensorState(parent);
+        page->setAttribute(Qt::WA_DeleteOnClose);
+        page->show();
+        return page;
+    };
 }

@@ -5,6 +5,7 @@
 #include "app/DialogMessage.h"
 #include "app/ErrorMessage.h"
 #include "app/Overlay.h"
+#include "app/ScreenHooks.h"
 #include "app/Utils.h"
 #include "data/DataState.h"
 #include "data/Tables.h"
@@ -146,6 +147,10 @@ running::running(QWidget *parent)
 
 running::~running()
 {
+    // The page is deleted with this screen, after this body: it must not
+    // call back into a screen that is going.
+    if (sensorPage)
+        disconnect(sensorPage, nullptr, this, nullptr);
     requestTreePosition = false;
     removeRollingObject(ui->title);
     // The summary lets the screen saver run again when it closes.
@@ -599,9 +604,18 @@ void running::on_pushButton_3_clicked()
 
 void running::on_title_clicked()
 {
-    if (!serviceEnable)
+    // One sensor page at a time; while it is open the end of the work waits.
+    if (!serviceEnable || sensorFormOpen)
         return;
-    platform::debugLine("RUNNING : pagina dei sensori non disponibile");
+    QWidget *page = ScreenHooks::openSensorPage ? ScreenHooks::openSensorPage(this) : nullptr;
+    if (!page) {
+        platform::debugLine("RUNNING : pagina dei sensori non disponibile");
+        return;
+    }
+    platform::debugLine("RUNNING : apertura pagina dei sensori");
+    sensorFormOpen = true;
+    sensorPage = page;
+    connect(page, &QObject::destroyed, this, &running::sensorStateClose);
 }
 
 void running::sensorStateClose()

@@ -147,6 +147,7 @@ private:
     bool workWithToMuchMaterial = false;
     uint16_t enableStopButtonCicle = kStopRearmTicks;
     bool sensorFormOpen = false;
+    QPointer<QWidget> sensorPage;
     uint8_t stopTry = kStopTries;
     int counterEscludeCheckError = kExcludeCheckTicks;
 

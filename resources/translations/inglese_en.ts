@@ -340,6 +340,53 @@ Description E13</translation>
     </message>
 </context>
 <context>
+    <name>ErrorState</name>
+    <message>
+        <source>ERROR STATISTICS</source>
+        <translation>ERROR STATISTICS</translation>
+    </message>
+    <message>
+        <source>CODE</source>
+        <translation>CODE</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>TOTAL</source>
+        <translation>TOTAL</translation>
+    </message>
+    <message>
+        <source>IN A ROW</source>
+        <translation>IN A ROW</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>RESET</source>
+        <translation>RESET</translation>
+    </message>
+    <message>
+        <source>SAVE TO USB</source>
+        <translation>SAVE TO USB</translation>
+    </message>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Restart Machine With Usb Device Mounted.</translation>
+    </message>
+    <message>
+        <source>File not saved on Usb Device.</source>
+        <translation>File not saved on Usb Device.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File Saved on Usb Device.</translation>
+    </message>
+</context>
+<context>
     <name>FilterChange</name>
     <message>
         <source>FILTER INFO</source>
@@ -792,6 +839,89 @@ CONTACT SERVICE.</translation>
     </message>
 </context>
 <context>
+    <name>SensorState</name>
+    <message>
+        <source>SENSOR STATE</source>
+        <translation>SENSOR STATE</translation>
+    </message>
+    <message>
+        <source>Bicchiere</source>
+        <translation>Glass</translation>
+    </message>
+    <message>
+        <source>Porta Bicch. Chiuso</source>
+        <translation>Glass door shut</translation>
+    </message>
+    <message>
+        <source>Porta Guarnizione</source>
+        <translation>Gasket door</translation>
+    </message>
+    <message>
+        <source>Fine Corsa SUP.</source>
+        <translation>Upper end stop</translation>
+    </message>
+    <message>
+        <source>Fine Corsa INF.</source>
+        <translation>Lower end stop</translation>
+    </message>
+    <message>
+        <source>Fine Corsa BICCH.</source>
+        <translation>Glass end stop</translation>
+    </message>
+    <message>
+        <source>Ridondanza BICCH.</source>
+        <translation>Glass redundancy</translation>
+    </message>
+    <message>
+        <source>Lame Montate</source>
+        <translation>Blades mounted</translation>
+    </message>
+    <message>
+        <source>Sgancio Lame</source>
+        <translation>Blade release</translation>
+    </message>
+    <message>
+        <source>Posizione Lame</source>
+        <translation>Blade position</translation>
+    </message>
+    <message>
+        <source>Giri Lame</source>
+        <translation>Blade turns</translation>
+    </message>
+    <message>
+        <source>Giri Stepper</source>
+        <translation>Stepper turns</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>BACK</translation>
+    </message>
+    <message>
+        <source>SAVE TO USB</source>
+        <translation>SAVE TO USB</translation>
+    </message>
+    <message>
+        <source>CLOSED</source>
+        <translation>CLOSED</translation>
+    </message>
+    <message>
+        <source>OPEN</source>
+        <translation>OPEN</translation>
+    </message>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Restart Machine With Usb Device Mounted.</translation>
+    </message>
+    <message>
+        <source>File not saved on Usb Device.</source>
+        <translation>File not saved on Usb Device.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File Saved on Usb Device.</translation>
+    </message>
+</context>
+<context>
     <name>ServiceCounters</name>
     <message>
         <source>SERVICE COUNTERS</source>
@@ -1029,6 +1159,10 @@ CONTACT SERVICE.</translation>
     <message>
         <source>WI-FI</source>
         <translation>WI-FI</translation>
+    </message>
+    <message>
+        <source>ERROR STATISTICS</source>
+        <translation>ERROR STATISTICS</translation>
     </message>
 </context>
 <context>

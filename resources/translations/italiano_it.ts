@@ -340,6 +340,53 @@ Descrizione E13</translation>
     </message>
 </context>
 <context>
+    <name>ErrorState</name>
+    <message>
+        <source>ERROR STATISTICS</source>
+        <translation>STATISTICHE ERRORI</translation>
+    </message>
+    <message>
+        <source>CODE</source>
+        <translation>COD.</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>DESCRIZIONE</translation>
+    </message>
+    <message>
+        <source>TOTAL</source>
+        <translation>TOTALE</translation>
+    </message>
+    <message>
+        <source>IN A ROW</source>
+        <translation>CONSECUTIVI</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>RESET</source>
+        <translation>AZZERA</translation>
+    </message>
+    <message>
+        <source>SAVE TO USB</source>
+        <translation>SALVA SU USB</translation>
+    </message>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Riavviare la macchina con la memoria USB inserita.</translation>
+    </message>
+    <message>
+        <source>File not saved on Usb Device.</source>
+        <translation>File non salvato sulla memoria USB.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File salvato sulla memoria USB.</translation>
+    </message>
+</context>
+<context>
     <name>FilterChange</name>
     <message>
         <source>FILTER INFO</source>
@@ -792,6 +839,89 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     </message>
 </context>
 <context>
+    <name>SensorState</name>
+    <message>
+        <source>SENSOR STATE</source>
+        <translation>STATO SENSORI</translation>
+    </message>
+    <message>
+        <source>Bicchiere</source>
+        <translation>Bicchiere</translation>
+    </message>
+    <message>
+        <source>Porta Bicch. Chiuso</source>
+        <translation>Porta Bicch. Chiuso</translation>
+    </message>
+    <message>
+        <source>Porta Guarnizione</source>
+        <translation>Porta Guarnizione</translation>
+    </message>
+    <message>
+        <source>Fine Corsa SUP.</source>
+        <translation>Fine Corsa SUP.</translation>
+    </message>
+    <message>
+        <source>Fine Corsa INF.</source>
+        <translation>Fine Corsa INF.</translation>
+    </message>
+    <message>
+        <source>Fine Corsa BICCH.</source>
+        <translation>Fine Corsa BICCH.</translation>
+    </message>
+    <message>
+        <source>Ridondanza BICCH.</source>
+        <translation>Ridondanza BICCH.</translation>
+    </message>
+    <message>
+        <source>Lame Montate</source>
+        <translation>Lame Montate</translation>
+    </message>
+    <message>
+        <source>Sgancio Lame</source>
+        <translation>Sgancio Lame</translation>
+    </message>
+    <message>
+        <source>Posizione Lame</source>
+        <translation>Posizione Lame</translation>
+    </message>
+    <message>
+        <source>Giri Lame</source>
+        <translation>Giri Lame</translation>
+    </message>
+    <message>
+        <source>Giri Stepper</source>
+        <translation>Giri Stepper</translation>
+    </message>
+    <message>
+        <source>BACK</source>
+        <translation>INDIETRO</translation>
+    </message>
+    <message>
+        <source>SAVE TO USB</source>
+        <translation>SALVA SU USB</translation>
+    </message>
+    <message>
+        <source>CLOSED</source>
+        <translation>CHIUSO</translation>
+    </message>
+    <message>
+        <source>OPEN</source>
+        <translation>APERTO</translation>
+    </message>
+    <message>
+        <source>Restart Machine With Usb Device Mounted.</source>
+        <translation>Riavviare la macchina con la memoria USB inserita.</translation>
+    </message>
+    <message>
+        <source>File not saved on Usb Device.</source>
+        <translation>File non salvato sulla memoria USB.</translation>
+    </message>
+    <message>
+        <source>File Saved on Usb Device.</source>
+        <translation>File salvato sulla memoria USB.</translation>
+    </message>
+</context>
+<context>
     <name>ServiceCounters</name>
     <message>
         <source>SERVICE COUNTERS</source>
@@ -1029,6 +1159,10 @@ CONTATTARE L&apos;ASSISTENZA.</translation>
     <message>
         <source>WI-FI</source>
         <translation>WI-FI</translation>
+    </message>
+    <message>
+        <source>ERROR STATISTICS</source>
+        <translation>STATISTICHE ERRORI</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "TempRoot.h"
 #include "app/AppState.h"
 #include "app/ErrorMessage.h"
+#include "app/ScreenHooks.h"
 #include "data/DataState.h"
 #include "data/SystemCommand.h"
 #include "link/ByteUtils.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -153,3 +155,51 @@ struct RunningLink
         thread.join();
     }
 };
+
+// Stands in for the shell's sensor page while it lives: counts the pages the
+// screens open and keeps the last one.
+struct SensorPageStandIn
+{
+    int opened = 0;
+    QPointer<QWidget> page;
+    SensorPageStandIn()
+    {
+        ScreenHooks::openSensorPage = [this](QWidget *parent) -> QWidget * {
+            ++opened;
+            auto *w = new QWidget(parent, Qt::Window);
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            w->show();
+            return page = w;
+        };
+    }
+    ~SensorPageStandIn() { ScreenHooks::openSensorPage = nullptr; }
+    SensorPageStandIn(const SensorPageStandIn &) = delete;
+    SensorPageStandIn &operator=(const SensorPageStandIn &) = delete;
+};
+
+// A screen's way to the sensor page (`touch`): in service mode one page over
+// the screen however often it is touched, another once that one closed, none
+// outside service mode. Empty when so, else what went wrong.
+inline QString sensorEntryFault(QWidget *screen, const std::function<void()> &touch)
+{
+    SensorPageStandIn standIn;
+    serviceEnable = false;
+    touch();
+    if (standIn.opened != 0)
+        return "opened outside service mode";
+    serviceEnable = true;
+    touch();
+    touch();
+    if (standIn.opened != 1 || !standIn.page || !standIn.page->isVisible() || standIn.page->parent() != screen)
+        return QString("%1 pages opened, expected one over the screen").arg(standIn.opened);
+    standIn.page->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (standIn.page)
+        return "the page did not go";
+    touch();
+    if (standIn.opened != 2 || !standIn.page)
+        return "not opened again after it closed";
+    standIn.page->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return QString();
+}

@@ -72,7 +72,7 @@ private slots:
         QVERIFY(board("reset all") && board("pace 0.1"));
         clearQueueAndWaitFlags();
         serialComunicationError = 0;
-        displayError = ErrorWindowFlag = false;
+        displayError = ErrorWindowFlag = serviceEnable = false;
         errorSystem.resetState();
         machineLife.resetFilterTime();
         QTRY_COMPARE_WITH_TIMEOUT(machineFlags(), QString("gasket=1 lid=1 glass=1 closeok=1"), 5000);
@@ -250,6 +250,23 @@ private slots:
         QVERIFY(key(running, "stop_work")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(running.isNull(), 8000);
         QVERIFY(shownWindow<CleaningSummary>());
+    }
+
+    // The icon opens the sensor page in service mode, once while it is up;
+    // the page goes with the screen at the end of the run.
+    void iconOpensTheSensorPage()
+    {
+        QVERIFY(board("pace 1"));
+        QPointer<CustomCleaning> s = openScreen();
+        QPointer<CustomCleaningRunning> running = start(s);
+        QVERIFY(running);
+        const QString fault = sensorEntryFault(running, [&] { key(running, "icon_button")->click(); });
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        SensorPageStandIn standIn;
+        key(running, "icon_button")->click();
+        QVERIFY(standIn.page);
+        QTRY_VERIFY_WITH_TIMEOUT(running.isNull(), 8000);
+        QVERIFY(!standIn.page);
     }
 
     // A board error during the run: the run ends without the summary.

@@ -298,6 +298,15 @@ private slots:
     }
 
     // Without the link: what emptying the queue leaves, and the service panel.
+    // The icon opens the sensor page in service mode, once while it is up.
+    void iconOpensTheSensorPage()
+    {
+        QVERIFY(startLink());
+        QPointer<ReleaseBlade> s = open();
+        const QString fault = sensorEntryFault(s, [&] { key(s, "icon_button")->click(); });
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
     void emptyingDropsOnlyTheMoves()
     {
         serviceEnable = true;

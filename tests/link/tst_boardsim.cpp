@@ -8,6 +8,7 @@
 #include "data/WorkSettings.h"
 #include "link/BoardReply.h"
 #include "link/ProtocolConversion.h"
+#include "link/SensorBits.h"
 #include "link/SerialCom.h"
 #include "link/SharedState.h"
 
@@ -642,6 +643,78 @@ private slots:
         QCOMPARE(sim.value("get purge"), QStringLiteral("1"));
         QCOMPARE(exchange(frame(BoardCmd::AirPurge, {0x00})), Ack);
         QCOMPARE(sim.value("get purge"), QStringLiteral("0"));
+    }
+
+    // The sensor word follows the machine state through the page's own
+    // table, read back with the link's decoder; a forced word (a broken
+    // switch) is answered as set until `auto`.
+    void sensorWordFollowsTheState_data()
+    {
+        using namespace SensorBits;
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QList<int>>("made");
+        const QList<int> powerOn{Glass, GlassDoorClosed, GasketDoor, LowerLimit, GlassLimit, GlassRedundancy,
+                                 BladesMounted};
+        const auto without = [&](QList<int> list, std::initializer_list<int> gone) {
+            for (int g : gone)
+                list.removeAll(g);
+            return list;
+        };
+        QTest::newRow("power-on") << QStringList() << powerOn;
+        QTest::newRow("lid open") << QStringList{"set lid open"}
+                                  << without(powerOn, {GlassDoorClosed, GlassLimit, GlassRedundancy});
+        QTest::newRow("lid ajar") << QStringList{"set lid ajar"} << without(powerOn, {GlassDoorClosed});
+        QTest::newRow("no glass, no gasket") << QStringList{"set glass none", "set gasket 0"}
+                                             << without(powerOn, {Glass, GasketDoor});
+        QTest::newRow("axis at the top") << QStringList{"set position 200"}
+                                         << without(powerOn, {LowerLimit}) + QList<int>{UpperLimit};
+        QTest::newRow("axis midway") << QStringList{"set position 199"} << without(powerOn, {LowerLimit});
+        QTest::newRow("blade off the shaft") << QStringList{"set blademount 0", "set release both"}
+                                             << without(powerOn, {BladesMounted}) + QList<int>{BladeRelease, BladePosition};
+        QTest::newRow("forced word") << QStringList{"set sensors 0x1001"} << QList<int>{Glass, StepperTurns};
+        QTest::newRow("forced, then auto") << QStringList{"set sensors 0", "set lid open", "set sensors auto"}
+                                           << without(powerOn, {GlassDoorClosed, GlassLimit, GlassRedundancy});
+    }
+    void sensorWordFollowsTheState()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QList<int>, made);
+        for (const QString &line : lines)
+            SIM_OK(line);
+        const auto word = BoardReply::sensors(exchange(frame(BoardCmd::SensorState)));
+        QVERIFY(word);
+        QList<int> seen;
+        for (int i = 0; i < SensorBits::Count; ++i)
+            if (SensorBits::closed(*word, SensorBits::Sensor(i)))
+                seen << i;
+        std::sort(made.begin(), made.end());
+        QCOMPARE(seen, made);
+        QCOMPARE(sim.value("get sensors"), QString::number(*word));
+    }
+
+    // The rotation sensors: the blade turns and the axis moves on a milling
+    // step, neither while the run settles at step 0, both through a cleaning.
+    void sensorWordFollowsARun()
+    {
+        using namespace SensorBits;
+        const auto turning = [this] {
+            const uint16_t w = BoardReply::sensors(exchange(frame(BoardCmd::SensorState))).value_or(0);
+            return QPair<bool, bool>(closed(w, BladeTurns), closed(w, StepperTurns));
+        };
+        QCOMPARE(turning(), qMakePair(false, false));
+        SIM_OK("pace 0.5");
+        QVERIFY(startRun(frostizing(1), false));
+        QVERIFY(pollStatus() && working && actualStep == 0);
+        QCOMPARE(turning(), qMakePair(false, false));
+        QVERIFY(waitForStep(1));
+        QVERIFY(millingOn);
+        QCOMPARE(turning(), qMakePair(true, true));
+        QCOMPARE(exchange(frame(BoardCmd::Stop)), Ack);
+        QVERIFY(pollStatus() && !working);
+        QCOMPARE(turning(), qMakePair(false, false));
+        QCOMPARE(exchange(frame(BoardCmd::ShaftClean)), Ack);
+        QCOMPARE(turning(), qMakePair(true, true));
+        SIM_OK("pace off");
     }
 
     void firmwareLoaderExchange()

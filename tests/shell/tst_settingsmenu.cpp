@@ -38,7 +38,7 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("tiles");
-        const QStringList everyone{"language", "supply", "date", "energy", "wifi", "machineInfo", "systemInfo"};
+        const QStringList everyone{"language", "supply", "date", "energy", "wifi", "machineInfo", "errorState", "systemInfo"};
         const QStringList advanced = everyone + QStringList{"firmware", "factoryReset", "serviceCounters"};
         QTest::newRow("operator") << "operator" << everyone;
         QTest::newRow("advanced user") << "advanced" << advanced;

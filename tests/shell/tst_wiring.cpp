@@ -9,6 +9,8 @@
 #include "data/WorkSettings.h"
 #include "data/WorkingTimer.h"
 #include "errors/ErrorManager.h"
+#include "errors/SensorState.h"
+#include "app/ScreenHooks.h"
 #include "link/LinkHooks.h"
 #include "platform/devices.h"
 #include "platform/report.h"
@@ -37,6 +39,20 @@ private slots:
         QVERIFY(LinkHooks::temperatureRead && LinkHooks::absorptionRead && LinkHooks::errorCodeRead &&
                 LinkHooks::storeMainsSetting);
         QVERIFY(SettingsHooks::applyBacklight && SettingsHooks::currentLanguageFile);
+        QVERIFY(ScreenHooks::openSensorPage);
+    }
+
+    // The run and cleaning screens' sensor entry opens the sensor page over
+    // them, gone when it is closed.
+    void sensorPageOpensOverTheScreen()
+    {
+        QWidget screen;
+        QPointer<QWidget> page = ScreenHooks::openSensorPage(&screen);
+        QVERIFY(qobject_cast<SensorState *>(page) && page->isVisible() && page->parent() == &screen);
+        QVERIFY(requestSensorState);
+        page->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!page && !requestSensorState);
     }
 
     // The link thread's samples are recorded in the running program on the

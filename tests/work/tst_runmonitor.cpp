@@ -5,6 +5,8 @@
 
 #include "run_support.h"
 
+#include "app/ClickableLabel.h"
+
 #include "app/DialogMessage.h"
 
 namespace {
@@ -288,9 +290,16 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains("<p>123 mm</p><p>"), 3000);
         QVERIFY(panel->text().startsWith("<html><head/><body><p>"));
         QVERIFY(panel->text().contains(" A</p><p>"));
-        // Its title would open the sensor page, which this machine lacks.
-        QMetaObject::invokeMethod(monitor, "on_title_clicked");
-        QVERIFY(bench.logged("pagina dei sensori non disponibile"));
+        // Its title opens the sensor page, once while it is up.
+        auto *title = monitor->findChild<ClickableLabel *>("title");
+        const QString fault = sensorEntryFault(monitor, [title] { QTest::mouseClick(title, Qt::LeftButton); });
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        // Closing the monitor with the page up takes the page along.
+        SensorPageStandIn standIn;
+        QTest::mouseClick(title, Qt::LeftButton);
+        QVERIFY(standIn.page);
+        monitor->close();
+        QTRY_VERIFY(!monitor && !standIn.page);
     }
 
     // A board error on screen when the work ends: the stop key goes, the

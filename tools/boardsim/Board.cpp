@@ -3,6 +3,7 @@
 #include "data/CleaningCycles.h"
 #include "data/Tables.h"
 #include "link/ProtocolConversion.h"
+#include "link/SensorBits.h"
 
 #include <algorithm>
 
@@ -257,7 +258,7 @@ ByteVector Board::handle(uint8_t code, const ByteVector &payload, int64_t nowUs)
     }
     case SensorState:
         return ProtocolConversion::BuildCommand(
-            code, {static_cast<uint8_t>((s.sensors >> 8) & 0x7F), static_cast<uint8_t>(s.sensors & 0x7F)});
+            code, {static_cast<uint8_t>((sensorWord() >> 8) & 0x7F), static_cast<uint8_t>(sensorWord() & 0x7F)});
     case AxisPosition: {
         const unsigned value = 2u * s.position;
         if (!axisSecond)
@@ -461,6 +462,32 @@ Board::Phase Board::phase() const
     if (run.index == 0)
         return heldAtStart() ? Phase::Held : Phase::Start;
     return run.plan[run.index].milling ? Phase::Milling : Phase::Emulsion;
+}
+
+uint16_t Board::sensorWord() const
+{
+    if (s.sensorsForced)
+        return s.sensors;
+    using namespace SensorBits;
+    // A work step turns the blade when it has a cut speed and moves the axis
+    // when it has a direction; a cleaning run does both all along.
+    const Phase now = phase();
+    const StepPlan step = current();
+    const bool stepping = now == Phase::Milling || now == Phase::Emulsion;
+    bool made[Count] = {};
+    made[Glass] = s.glass;
+    made[GlassDoorClosed] = s.closeOk;
+    made[GasketDoor] = s.gasket;
+    made[UpperLimit] = s.position >= AxisTopMm;
+    made[LowerLimit] = s.position == 0;
+    made[GlassLimit] = s.lidSensor;
+    made[GlassRedundancy] = !s.open45;
+    made[BladesMounted] = s.bladeMount == 127;
+    made[BladeRelease] = s.releaseA;
+    made[BladePosition] = s.releaseB;
+    made[BladeTurns] = now == Phase::Cleaning || (stepping && step.cut > 0);
+    made[StepperTurns] = now == Phase::Cleaning || (stepping && step.dir != Direction::None);
+    return word(made);
 }
 
 StepPlan Board::current() const

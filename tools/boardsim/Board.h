@@ -30,7 +30,11 @@ struct MachineState
     uint8_t error = 0;        // error code; hardwareMachineError while non-zero
     uint8_t temperature = 60; // 7-bit codes
     uint8_t absorption = 20;
-    uint16_t sensors = 0;     // bits 0-6 and 8-14
+    // The sensor word (119) follows the state above through the table of
+    // link/SensorBits.h; `set sensors N` forces a word instead (a broken
+    // switch, a wiring fault) until `set sensors auto`.
+    bool sensorsForced = false;
+    uint16_t sensors = 0;     // the forced word: bits 0-6 and 8-14
     uint16_t position = 0;    // axis position in millimetres, 0..32767
     uint8_t bladeMount = 127; // 127 = blade mounted
     uint16_t residual = 0;    // 0..16383
@@ -111,6 +115,12 @@ public:
     ByteVector handle(uint8_t code, const ByteVector &payload, int64_t nowUs);
 
     ByteVector statusReply() const;
+    // The switches as request 119 reports them.
+    uint16_t sensorWord() const;
+    // The axis position (millimetres, counting up as the axis climbs: 13
+    // lifts it) at and above which the upper end stop is made; the lower one
+    // is made at 0.
+    static constexpr uint16_t AxisTopMm = 200;
     uint8_t statusByte1() const;
     uint8_t statusByte2() const;
 

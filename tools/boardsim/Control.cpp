@@ -126,7 +126,7 @@ const char *const HelpText =
     "records; record N; log on|off; help; quit. set keys: lid open|closed|ajar, closeok, machineopen, open45, "
     "gasket, ready, working, milling, fullglass, hard, nofirmware, purge, hold (0|1), glass none|small|big, "
     "release none|a|b|both, step N, error N, temperature N, absorption N, blademount N (0-127), "
-    "sensors N (bits 0-6, 8-14), position MM (0-32767), residual N (0-16383), version M.mm.pp, mains 110|230 50|60";
+    "sensors N (bits 0-6, 8-14)|auto, position MM (0-32767), residual N (0-16383), version M.mm.pp, mains 110|230 50|60";
 
 } // namespace
 
@@ -194,7 +194,7 @@ std::vector<std::pair<std::string, std::string>> Sim::stateItems() const
         {"error", std::to_string(s.error)},
         {"temperature", std::to_string(s.temperature)},
         {"absorption", std::to_string(s.absorption)},
-        {"sensors", std::to_string(s.sensors)},
+        {"sensors", std::to_string(b.sensorWord())},
         {"position", std::to_string(s.position)},
         {"blademount", std::to_string(s.bladeMount)},
         {"residual", std::to_string(s.residual)},
@@ -609,6 +609,10 @@ std::string Sim::cmdSet(const std::vector<std::string> &t)
         b.setReleaseFlags(val == "a" || val == "both", val == "b" || val == "both");
         return "ok";
     }
+    if (key == "sensors" && single && val == "auto") {
+        s.sensorsForced = false;
+        return "ok";
+    }
     if (key == "version" && single) {
         if (!parseVersion(val, s.fwMajor, s.fwMinor, s.fwPatch))
             return "error version must be M.mm.pp, each 0-15";
@@ -653,6 +657,7 @@ std::string Sim::cmdSet(const std::vector<std::string> &t)
             if (v & 0x8080)
                 return "error sensors bits 7 and 15 cannot be reported";
             s.sensors = uint16_t(v);
+            s.sensorsForced = true;
         } else if (key == "position")
             s.position = uint16_t(v);
         else

@@ -33,8 +33,11 @@
 #include "data/UserSettings.h"
 #include "errors/AnomalyWorking.h"
 #include "errors/ErrorManager.h"
+#include "errors/ErrorState.h"
+#include "errors/SensorState.h"
 #include "errors/FilterChange.h"
 #include "link/LinkStatistics.h"
+#include "link/SensorBits.h"
 #include "link/SharedState.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -59,6 +62,7 @@
 #include "work/running.h"
 
 #include <QDateTime>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -244,6 +248,42 @@ void renderSystemInfo(MainWindow &home)
     settings.setWifiEssid(QString());
     wifiConnect = false;
     render(new SystemInfo(&home), "system-info-unknown");
+}
+
+// The error statistics of a machine that has seen some errors (code 1 at
+// its consecutive limit), its last page, the advanced user's reset key, and
+// the sensor page with the lid open.
+void renderErrorAndSensorPages(MainWindow &home)
+{
+    QByteArray counters(1, '\0');
+    {
+        QDataStream out(&counters, QIODevice::Append);
+        out.setVersion(QDataStream::Qt_5_6);
+        const QMap<int, QPair<quint16, quint32>> counts{
+            {1, {25, 31}}, {2, {0, 4}}, {5, {3, 12}}, {6, {1, 70412}}, {9, {0, 2}}, {13, {2, 5}}};
+        for (int code = 0; code < 14; ++code)
+            out << counts.value(code).first << counts.value(code).second;
+    }
+    QFile file(QString::fromStdString(ErrorManager::counterFilePath()));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(counters);
+    file.close();
+    errorSystem.loadData();
+
+    advancedUserEnabled = false;
+    render(new ErrorState(&home), "error-state");
+    render<ErrorState>(new ErrorState(&home), "error-state-last-page", [](ErrorState *e) {
+        e->findChild<QPushButton *>("down")->click();
+        e->findChild<QPushButton *>("down")->click();
+    });
+    advancedUserEnabled = true;
+    render(new ErrorState(&home), "error-state-advanced");
+    advancedUserEnabled = false;
+
+    using namespace SensorBits;
+    actualSensorState = mask(Glass) | mask(GasketDoor) | mask(LowerLimit) | mask(BladesMounted);
+    render(new SensorState(&home), "sensor");
+    actualSensorState = 0;
 }
 
 // The firmware page with and without a file, its progress and its errors.
@@ -726,6 +766,7 @@ void renderAll(MainWindow &home)
         d->setKeys(tr("Ricorda"), tr("OK"));
     });
     render(new FilterChange(&home), "filter-page");
+    renderErrorAndSensorPages(home);
     working = true;
     render(new AnomalyWorking(&home), "anomaly-working");
     working = false;
