@@ -21,7 +21,8 @@ namespace {
 // megabytes), far below what could exhaust the service computer.
 constexpr qint64 MaxIndexFile = 16 << 20;
 constexpr qint64 MaxObjectFile = 256 << 10;
-constexpr int MaxEntries = 100000;
+constexpr int MaxEntries = 20000;
+constexpr qint64 MaxTotal = 128 << 20; // all files together
 constexpr int MaxProblems = 10;
 
 // The settings part of the byte form of a program: 4 portion and mode
@@ -42,6 +43,7 @@ public:
     }
     int count = 0;
     bool unreadable = false;
+    qint64 bytesRead = 0;
 
 private:
     QStringList *list;
@@ -103,6 +105,11 @@ bool readObject(const QString &path, qint64 maxSize, const QString &name, Proble
     }
     if (text.size() > maxSize) {
         p.add(name, QString("larger than %1 bytes").arg(maxSize));
+        return false;
+    }
+    p.bytesRead += text.size();
+    if (p.bytesRead > MaxTotal) {
+        p.add(name, QString("the files together are larger than %1 bytes").arg(MaxTotal));
         return false;
     }
     QJsonParseError error{};
