@@ -364,6 +364,14 @@ private slots:
             QCOMPARE(got[name], want[name]);
         QVERIFY(got["1/Ricetta 3 ü"] != want["1/Ricetta 3 ü"]);
         QVERIFY(got["1/Ricetta 3 ü"].toObject()["ingredients"] == want["1/Ricetta 3 ü"].toObject()["ingredients"]);
+
+        // Once a stored recipe has the missing steps, an update takes them over.
+        QVERIFY(setSteps(model, 1, 2, 5));
+        const Run update = tool({"import", dir, "--update"});
+        QVERIFY2(update.code == 0, qPrintable(update.out + update.err));
+        QVERIFY(update.out.contains("\"Ricetta 3 ü\": updated (recipe 10004) with the steps of recipe 10000\n"));
+        QVERIFY(update.out.contains("0 created, 1 updated, 69 skipped, 0 refused, 0 not reproduced whole"));
+        QCOMPARE(contents(exportMachine(), false)["recipes"].toObject()["1/Ricetta 3 ü"], want["1/Ricetta 3 ü"]);
     }
 
     void nameClashKeptOrReplaced()
