@@ -249,7 +249,8 @@ class TstImport : public QObject
                       uint32_t deadline = 1800000000)
     {
         tick();
-        const ByteVector a = server->ask(Req(0x03).text(code).text(size).u32(deadline).u32(recipe).byte(type).text("t"));
+        const ByteVector a =
+            server->ask(Req(0x03).text(code).text(size).u32(deadline).u32(recipe).byte(type).text("t"));
         return a.size() > 1 && a[1] == 0x7F;
     }
     // Steps only the machine's own screens can set (the protocol cannot).

@@ -161,8 +161,8 @@ class TstCleanStop : public QObject
                                      {"updated", 1}};
             beakers.append(QJsonObject{{"code", code}, {"updated", 1}, {"file", "beakers/" + code + ".json"}});
             QFile rf(backup + "/" + file), bf(backup + "/beakers/" + code + ".json");
-            if (!rf.open(QIODevice::WriteOnly) || !rf.write(QJsonDocument(recipe).toJson()) || !bf.open(QIODevice::WriteOnly)
-                || !bf.write(QJsonDocument(beaker).toJson()))
+            if (!rf.open(QIODevice::WriteOnly) || !rf.write(QJsonDocument(recipe).toJson())
+                || !bf.open(QIODevice::WriteOnly) || !bf.write(QJsonDocument(beaker).toJson()))
                 return false;
         }
         QFile index(backup + "/index.json");

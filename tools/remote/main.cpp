@@ -916,8 +916,10 @@ private:
         if (fetchRecipe(s, type, code, &rec) != ExitOk)
             return false;
         QString problem;
-        if (!programSettings(rec, &m->settings, &problem))
-            fail(ExitBadAnswer, QString("recipe %1/%2 from the machine: %3").arg(typeFolder(type)).arg(code).arg(problem));
+        if (!programSettings(rec, &m->settings, &problem)) {
+            s.lastMessage = "its settings cannot be read: " + problem;
+            return false;
+        }
         m->code = code;
         m->name = rec["name"].toString();
         m->updated = uint32_t(rec["updated"].toDouble());
@@ -944,7 +946,10 @@ private:
             if (type < 1 || type > 3)
                 continue;
             if (!readRecipe(type, code, &m)) {
-                warn(QString("recipe %1/%2 on the machine cannot be read: %3").arg(typeFolder(type)).arg(code).arg(s.lastMessage));
+                warn(QString("recipe %1/%2 on the machine cannot be read: %3")
+                         .arg(typeFolder(type))
+                         .arg(code)
+                         .arg(s.lastMessage));
                 continue;
             }
             sources[type].push_back({code, QString("recipe %1").arg(code), m.settings});
@@ -1030,11 +1035,14 @@ private:
         }
         out(text);
         partial += whole ? 0 : 1;
+        bool known = false;
         for (StepSource &c : sources[type]) {
-            if (c.code == code)
+            if (c.code == code) {
                 c.settings = now.settings;
+                known = true;
+            }
         }
-        if (std::none_of(sources[type].begin(), sources[type].end(), [code](const StepSource &c) { return c.code == code; }))
+        if (!known)
             sources[type].push_back({code, QString("recipe %1").arg(code), now.settings});
     }
 
