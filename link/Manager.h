@@ -42,6 +42,9 @@ protected:
     // period (a socket) wakes itself here. Derived destructors must end
     // their loop themselves: Manager's own destructor reaches only this one.
     virtual void statusChanged() {}
+    // Worker side: moves the status from `from` to `to` only while it is
+    // still `from`, so a stop (or any change) made meanwhile is not undone.
+    bool switchStatus(Status from, Status to) { return _status.compare_exchange_strong(from, to); }
 
     int _usec_sleep;
     std::string _error;

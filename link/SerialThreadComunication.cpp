@@ -61,6 +61,11 @@ void *SerialThreadComunication::run(void *arg)
 
 bool SerialThreadComunication::exchange(SerialCom &port, const ByteVector &frame, ByteVector *reply)
 {
+    // Once stopping, nothing more goes out: with a silent board every
+    // exchange would hold the stop for the reply time-out.
+    reply->clear();
+    if (_status == Exit)
+        return true;
     // A late or torn reply of an earlier exchange must not be read as this one's.
     port.discardInput();
     const bool sent = port.send_data(frame);
@@ -103,7 +108,7 @@ void SerialThreadComunication::loop()
                 LinkStatistics::countPortReopen();
             opened = true;
             nextPoll = Clock::now() + kPollPeriod;
-            _status = Working;
+            switchStatus(Init, Working);
             markCycle();
             continue;
         }
@@ -133,7 +138,7 @@ void SerialThreadComunication::loop()
                 if (result == FirmwareUpdate::Result::PortLost) {
                     FifoLock lock;
                     failWholeQueue();
-                    _status = Init;
+                    switchStatus(Working, Init);
                 }
                 // The board has been out of reach: hear from it at once.
                 nextPoll = Clock::now();
@@ -188,7 +193,7 @@ void SerialThreadComunication::commandExchange(SerialCom &port)
         // The port is gone: answer what was waiting (callers would otherwise
         // wait for an answer that never comes) and re-open on the next pass.
         failWholeQueue();
-        _status = Init;
+        switchStatus(Working, Init);
         return;
     }
     if (code == BoardCmd::Version && !reply.empty())

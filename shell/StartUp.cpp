@@ -107,11 +107,15 @@ QString toolOutput(const QString &program, const QStringList &args)
 
 void Workers::stopAll()
 {
+    // All are told first, so they wind down together: the stop lasts as long
+    // as the slowest one, not as all of them in turn.
     for (Manager *m : {static_cast<Manager *>(serial), static_cast<Manager *>(tcp), static_cast<Manager *>(udp)}) {
-        if (!m)
-            continue;
-        m->kill();
-        m->join();
+        if (m)
+            m->kill();
+    }
+    for (Manager *m : {static_cast<Manager *>(serial), static_cast<Manager *>(tcp), static_cast<Manager *>(udp)}) {
+        if (m)
+            m->join();
     }
     delete serial;
     delete tcp;

@@ -25,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <poll.h>
+#include <random>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -839,6 +840,49 @@ private slots:
         bladeEmpty = true;
         queue({116});
         QTRY_COMPARE(int(getBladeMountState), -1);
+    }
+
+    // A board gone silent holds every exchange for the reply time-out (a
+    // second): a stop must wait for the exchange under way only, not for
+    // the rest of the pass's exchanges.
+    void stopWithASilentBoardIsPrompt()
+    {
+        board->setResponder([](const Bytes &) { return Bytes(); });
+        requestTreePosition = requestSensorState = true; // the longest passes
+        startLink();
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (board->count(BoardCmd::Status) < 2 && Clock::now() < deadline)
+            usleep(1000);
+        QCOMPARE(board->count(BoardCmd::Status), 2); // a poll's first exchange is under way
+        QElapsedTimer took;
+        took.start();
+        link->kill();
+        link->join();
+        const qint64 ms = took.elapsed();
+        QVERIFY2(ms < 1300, qPrintable(QString::number(ms) + " ms"));
+        requestTreePosition = requestSensorState = false;
+    }
+
+    // A stop that comes while the thread opens its port must hold: were it
+    // set back to work over the stop, the thread would never end and the
+    // program's stop would wait for it forever.
+    void stopDuringPortOpeningHolds()
+    {
+        std::mt19937 random(7);
+        int overridden = 0;
+        for (int i = 0; i < 2000 && overridden == 0; ++i) {
+            SerialThreadComunication l(10000);
+            l.start();
+            // Spread the stop over the thread's first pass (waking, opening).
+            const auto at = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 200);
+            while (std::chrono::steady_clock::now() < at) {
+            }
+            l.kill();
+            usleep(1000); // an overriding store follows the stop within microseconds
+            overridden += l.getStatus() != Manager::Exit;
+            l.kill(); // ends it either way
+        }
+        QCOMPARE(overridden, 0);
     }
 };
 

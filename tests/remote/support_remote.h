@@ -14,6 +14,13 @@
 #include "data/GlassElementsList.h"
 #include "data/WorkSettings.h"
 
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -126,5 +133,33 @@ struct Server
     std::unique_ptr<TCPThreadCommunication> tcp;
     std::unique_ptr<UDPThreadCommunication> udp;
 };
+
+// One run of frostpanel-remote (built next to the tests' folder).
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
+};
+
+// The tool runs on a service computer: none of the machine's sandbox
+// settings. "tcp" among the options stands for `tcpPort`.
+inline Run runTool(uint16_t tcpPort, const QStringList &args, QStringList options = {"--port", "tcp"})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("FROSTPANEL_ROOT");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    options.replaceInStrings("tcp", QString::number(tcpPort));
+    p.start(QCoreApplication::applicationDirPath() + "/../frostpanel-remote",
+            QStringList{"--host", "127.0.0.1", "--user", "svc"} + options + args);
+    Run r;
+    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
+        r.code = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
 
 } // namespace remotetest

@@ -104,14 +104,6 @@ const struct RefusalRow
 
 } // namespace
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
-};
-
 class TstClient : public QObject
 {
     Q_OBJECT
@@ -149,22 +141,9 @@ class TstClient : public QObject
         return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() ? f.fileName() : QString();
     }
 
-    // The tool runs on a service computer: none of the machine's sandbox settings.
-    Run tool(const QStringList &args, QStringList options = {"--port", "tcp"})
+    Run tool(const QStringList &args, const QStringList &options = {"--port", "tcp"})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("FROSTPANEL_ROOT");
-        QProcess p;
-        p.setProcessEnvironment(env);
-        options.replaceInStrings("tcp", QString::number(server->tcpPort));
-        p.start(QCoreApplication::applicationDirPath() + "/../frostpanel-remote",
-                QStringList{"--host", "127.0.0.1", "--user", "svc"} + options + args);
-        Run r;
-        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit)
-            r.code = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return runTool(server->tcpPort, args, options);
     }
 
 private slots:

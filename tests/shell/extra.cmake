@@ -10,3 +10,13 @@ if(Python3_Interpreter_FOUND AND TARGET frostpanel AND TARGET frostpanel-boardsi
         SKIP_RETURN_CODE 77
         TIMEOUT 60)
 endif()
+
+# The stop test runs the built program against the simulated board, with its
+# machine data seeded and the remote tool doing the saves.
+if(TARGET shell_tst_cleanstop)
+    foreach(_program frostpanel frostpanel-boardsim frostpanel-demo-seed frostpanel-remote)
+        if(TARGET ${_program})
+            add_dependencies(shell_tst_cleanstop ${_program})
+        endif()
+    endforeach()
+endif()

@@ -1,5 +1,6 @@
 // frostpanel-remote: service client of a machine's remote protocol.
 
+#include "Backup.h"
 #include "Records.h"
 
 #include "remote/ProtocolTCP.h"
@@ -16,6 +17,7 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -52,6 +54,8 @@ Options:
       --source CODE      recipe update: stored recipe whose settings are copied
       --min-stock N      recipe create/update: minimum stock (0-255)
       --reference-glass N  recipe create/update: reference beaker type
+      --update           import: replace recipes and beakers the machine has
+      --dry-run          import: print what would be done, change nothing
 
 Commands:
   discover                             list machines answering a UDP probe
@@ -73,6 +77,9 @@ Commands:
   beaker update CODE DEADLINE RECIPE-TYPE RECIPE-CODE
   beaker delete CODE
   export DIR                           every recipe and beaker into JSON files under DIR
+  import DIR [--update] [--dry-run]    put an export back: creates the recipes (by
+                                       type and name) and beakers the machine lacks;
+                                       those it has are kept, or replaced with --update
   start beaker CODE SIZE               hand the recipe of a registered beaker to the
                                        machine (SIZE: the beaker's type)
   start program FILE                   hand a program to the machine without storing
@@ -86,10 +93,15 @@ TYPE is 1/milling (frostizing), 2/cutting or 3/whipping. SIZE is 1 (small) or
 and a number from 1 to 999999 (AB.000123). Times (SINCE, DEADLINE, --seen) are seconds since the epoch, an ISO
 date such as 2025-03-01T12:00:00Z, or +N with a unit s, m, h or d from now.
 
-Exit codes: 0 done; 1 usage, or a program file that is not a program; 2
-machine unreachable or no answer; 3 refused by the machine; 4 answer not
-understood (wrong serial number?); 5 local file error (cannot be read or
-written).
+An import checks the whole export before it changes anything. The machine
+sets a new recipe's steps only from a stored recipe: the import takes one with
+the same steps (on the machine, or made earlier by the import), else the
+medium preset, and reports the recipe as "steps not reproduced".
+
+Exit codes: 0 done; 1 usage, or a program file or export that is not one; 2
+machine unreachable or no answer; 3 refused by the machine (import: an object
+refused or not reproduced whole); 4 answer not understood (wrong serial
+number?); 5 local file error (cannot be read or written).
 )";
 
 struct Options
@@ -104,6 +116,8 @@ struct Options
     QString source;
     int minStock = -1;
     int referenceGlass = -1;
+    bool update = false;
+    bool dryRun = false;
     QStringList args;
 };
 
@@ -821,6 +835,451 @@ int cmdStart(Session &s, const Options &o)
     return ExitOk;
 }
 
+// ---- import ---------------------------------------------------------------------------
+
+// A recipe as the machine holds it.
+struct MachineRecipe
+{
+    uint32_t code = 0;
+    QString name;
+    uint32_t updated = 0;
+    uint32_t minStock = 0;
+    uint8_t referenceGlass = 0;
+    ByteVector settings;
+    Ingredients ingredients;
+};
+
+// A stored recipe whose steps a recipe being created or updated can take over.
+struct StepSource
+{
+    uint32_t code = 0; // 0: the type's medium preset
+    QString label;
+    ByteVector settings;
+};
+
+int differences(const ByteVector &a, const ByteVector &b)
+{
+    int n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+class Import
+{
+public:
+    Import(Session &s, const Options &o, const Backup &backup) : s(s), o(o), backup(backup) {}
+
+    int run()
+    {
+        readMachine();
+        for (const BackupRecipe &r : backup.recipes)
+            recipe(r);
+        for (const BackupBeaker &b : backup.beakers)
+            beaker(b);
+        out(QString("%1: %2 created, %3 updated, %4 skipped, %5 refused, %6 not reproduced whole")
+                .arg(o.dryRun ? "dry run, nothing changed" : "import")
+                .arg(created)
+                .arg(updated)
+                .arg(skipped)
+                .arg(refused)
+                .arg(partial));
+        if (o.dryRun)
+            return ExitOk;
+        return refused + partial > 0 ? ExitRefused : ExitOk;
+    }
+
+private:
+    Session &s;
+    const Options &o;
+    const Backup &backup;
+    int created = 0, updated = 0, skipped = 0, refused = 0, partial = 0;
+
+    std::map<std::pair<uint8_t, QString>, MachineRecipe> machineRecipes; // by type and name
+    std::map<QString, uint32_t> machineBeakers;                           // code, update time
+    std::vector<StepSource> sources[4];                                   // by type
+    ByteVector preset[4]; // the medium preset's steps, once a recipe made from it was read
+    // A backup recipe's code on the machine (0: planned by a dry run); a
+    // recipe that is not here was refused.
+    std::map<std::pair<uint8_t, uint32_t>, uint32_t> machineCode;
+
+    // Why the last request was refused, for a line of the report.
+    QString reason() const
+    {
+        const QString prefix = "refused: ";
+        return s.lastMessage.startsWith(prefix) ? s.lastMessage.mid(prefix.size()) : s.lastMessage;
+    }
+
+    bool readRecipe(uint8_t type, uint32_t code, MachineRecipe *m)
+    {
+        QJsonObject rec;
+        if (fetchRecipe(s, type, code, &rec) != ExitOk)
+            return false;
+        QString problem;
+        if (!programSettings(rec, &m->settings, &problem)) {
+            s.lastMessage = "its settings cannot be read: " + problem;
+            return false;
+        }
+        m->code = code;
+        m->name = rec["name"].toString();
+        m->updated = uint32_t(rec["updated"].toDouble());
+        m->minStock = uint32_t(rec["minStock"].toDouble());
+        m->referenceGlass = uint8_t(rec["referenceGlass"].toInt());
+        m->ingredients.clear();
+        for (const QJsonValue &i : rec["ingredients"].toArray())
+            m->ingredients.append({i["name"].toString(), i["quantity"].toString()});
+        return true;
+    }
+
+    // What the machine holds, read once before any change: the update times
+    // read here are the ones a replacement is sent with, so a change made on
+    // the machine meanwhile is refused instead of overwritten.
+    void readMachine()
+    {
+        AnswerReader r(s.ask(Req(RemoteCmd::RecipesChanged).u32(0).bytes), 2);
+        while (!r.atEnd()) {
+            const uint32_t code = r.u32();
+            r.u32();
+            const uint8_t type = r.byte();
+            checkReader(r);
+            MachineRecipe m;
+            if (type < 1 || type > 3)
+                continue;
+            if (!readRecipe(type, code, &m)) {
+                warn(QString("recipe %1/%2 on the machine cannot be read: %3")
+                         .arg(typeFolder(type))
+                         .arg(code)
+                         .arg(s.lastMessage));
+                continue;
+            }
+            sources[type].push_back({code, QString("recipe %1").arg(code), m.settings});
+            machineRecipes[{type, m.name}] = m;
+        }
+        AnswerReader b(s.ask(Req(RemoteCmd::BeakersChanged).u32(0).bytes), 2);
+        while (!b.atEnd()) {
+            const QString code = QString::fromStdString(b.text());
+            const uint32_t time = b.u32();
+            checkReader(b);
+            machineBeakers[code] = time;
+        }
+    }
+
+    // The stored recipe to make a new one from: one with the same steps; else
+    // the closest known one (the preset counting once its steps are known);
+    // else the preset, whose steps are known only after.
+    StepSource sourceForNew(uint8_t type, const ByteVector &settings, bool *exact) const
+    {
+        std::vector<StepSource> all = sources[type];
+        if (!preset[type].empty())
+            all.push_back({0, "the medium preset", preset[type]});
+        const StepSource *best = nullptr;
+        for (const StepSource &c : all) {
+            if (!best || differences(c.settings, settings) < differences(best->settings, settings))
+                best = &c;
+        }
+        if (best && (best->settings == settings || !preset[type].empty())) {
+            *exact = best->settings == settings;
+            return *best;
+        }
+        *exact = false;
+        return {0, "the medium preset", preset[type]};
+    }
+
+    // Empty when the machine's ingredients are now the backup's; else why not.
+    QString restoreIngredients(uint8_t type, const MachineRecipe &m, const Ingredients &wanted)
+    {
+        if (m.ingredients == wanted)
+            return QString();
+        ByteVector a;
+        auto asked = [&](const ByteVector &request) {
+            const int rc = s.tryAsk(request, &a);
+            if (rc != ExitOk && rc != ExitRefused)
+                fail(rc, s.lastMessage);
+            return rc == ExitOk;
+        };
+        if (!m.ingredients.isEmpty()
+            && !asked(Req(RemoteCmd::DeleteAllIngredients).u32(m.code).byte(type).u32(m.updated).text(o.user).bytes))
+            return reason();
+        for (const auto &i : wanted) {
+            if (!asked(Req(RemoteCmd::AddIngredient)
+                           .u32(m.code)
+                           .byte(type)
+                           .text(utf8(i.first))
+                           .text(utf8(i.second))
+                           .text(o.user)
+                           .bytes))
+                return reason();
+        }
+        return QString();
+    }
+
+    // The line of a recipe made or changed: what is not as in the backup.
+    void finish(const QString &line, uint8_t type, uint32_t code, const BackupRecipe &r)
+    {
+        MachineRecipe now;
+        if (!readRecipe(type, code, &now)) {
+            out(line + ", but it cannot be read back: " + reason());
+            ++partial;
+            return;
+        }
+        QString text = line;
+        bool whole = true;
+        const QString ingredients = restoreIngredients(type, now, r.ingredients);
+        if (!ingredients.isEmpty()) {
+            text += "; ingredients not restored: " + ingredients;
+            whole = false;
+        }
+        if (now.settings != r.settings) {
+            text += "; steps not reproduced (the machine takes steps only from a stored recipe)";
+            whole = false;
+        }
+        out(text);
+        partial += whole ? 0 : 1;
+        bool known = false;
+        for (StepSource &c : sources[type]) {
+            if (c.code == code) {
+                c.settings = now.settings;
+                known = true;
+            }
+        }
+        if (!known)
+            sources[type].push_back({code, QString("recipe %1").arg(code), now.settings});
+    }
+
+    void recipe(const BackupRecipe &r)
+    {
+        const QString what = QString("recipe %1 \"%2\": ").arg(typeFolder(r.type), r.name);
+        const auto found = machineRecipes.find({r.type, r.name});
+        if (found == machineRecipes.end()) {
+            createRecipe(r, what);
+            return;
+        }
+        const MachineRecipe &m = found->second;
+        machineCode[{r.type, r.code}] = m.code;
+        const bool same = m.settings == r.settings && m.minStock == r.minStock && m.referenceGlass == r.referenceGlass
+                          && m.ingredients == r.ingredients;
+        if (same || !o.update || m.code < 10000) {
+            ++skipped;
+            out(what
+                + QString(same        ? "skipped: recipe %1 on the machine is as in the backup"
+                          : !o.update ? "skipped: the machine has it as recipe %1 (--update replaces it)"
+                                      : "skipped: recipe %1 is a factory recipe, not changed remotely")
+                      .arg(m.code));
+            return;
+        }
+        // Steps come from a stored recipe with the backup's steps, or stay.
+        uint32_t source = 0;
+        QString from;
+        bool exact = m.settings == r.settings;
+        for (const StepSource &c : sources[r.type]) {
+            if (!exact && c.code != m.code && c.settings == r.settings) {
+                source = c.code;
+                from = " with the steps of " + c.label;
+                exact = true;
+            }
+        }
+        if (o.dryRun) {
+            ++updated;
+            out(what + QString("would be updated (recipe %1)%2%3")
+                           .arg(m.code)
+                           .arg(from, exact ? "" : "; steps not reproduced (no stored recipe has them)"));
+            return;
+        }
+        ByteVector a;
+        const int rc = s.tryAsk(Req(RemoteCmd::UpdateRecipe)
+                                    .u32(m.code)
+                                    .text(utf8(r.name))
+                                    .byte(r.type)
+                                    .u32(source)
+                                    .u32(r.minStock)
+                                    .byte(r.referenceGlass)
+                                    .u32(m.updated)
+                                    .text(o.user)
+                                    .bytes,
+                                &a);
+        if (rc != ExitOk && rc != ExitRefused)
+            fail(rc, s.lastMessage);
+        if (rc == ExitRefused) {
+            ++refused;
+            out(what + QString("refused (recipe %1): %2").arg(m.code).arg(reason()));
+            return;
+        }
+        ++updated;
+        finish(what + QString("updated (recipe %1)%2").arg(m.code).arg(from), r.type, m.code, r);
+    }
+
+    void createRecipe(const BackupRecipe &r, const QString &what)
+    {
+        bool exact = false;
+        const StepSource from = sourceForNew(r.type, r.settings, &exact);
+        if (o.dryRun) {
+            ++created;
+            machineCode[{r.type, r.code}] = 0;
+            QString note;
+            if (!exact)
+                note = from.settings.empty() ? "; steps reproduced only if they are the preset's"
+                                             : "; steps not reproduced (no stored recipe has them)";
+            out(what + "would be created from " + from.label + note);
+            if (exact || from.settings.empty())
+                return;
+            // What the steps will be, for the recipes after it.
+            sources[r.type].push_back({0, QString("the new recipe \"%1\"").arg(r.name), from.settings});
+            return;
+        }
+        ByteVector a;
+        const int rc = s.tryAsk(Req(RemoteCmd::CreateRecipe)
+                                    .text(utf8(r.name))
+                                    .byte(r.type)
+                                    .u32(from.code)
+                                    .u32(r.minStock)
+                                    .byte(r.referenceGlass)
+                                    .text(o.user)
+                                    .bytes,
+                                &a);
+        if (rc != ExitOk && rc != ExitRefused)
+            fail(rc, s.lastMessage);
+        if (rc == ExitRefused) {
+            ++refused;
+            out(what + "refused: " + reason());
+            return;
+        }
+        AnswerReader ar(a, 2);
+        const uint32_t code = ar.u32();
+        checkReader(ar);
+        ++created;
+        machineCode[{r.type, r.code}] = code;
+        if (from.code == 0 && preset[r.type].empty()) {
+            MachineRecipe made;
+            if (readRecipe(r.type, code, &made))
+                preset[r.type] = made.settings;
+        }
+        finish(what + QString("created as recipe %1 from %2").arg(code).arg(from.label), r.type, code, r);
+    }
+
+    bool inBackup(uint8_t type, uint32_t code) const
+    {
+        return std::any_of(backup.recipes.begin(), backup.recipes.end(),
+                           [&](const BackupRecipe &r) { return r.type == type && r.code == code; });
+    }
+
+    // The machine's answer to a beaker request; a refusal gives false.
+    bool askBeaker(const ByteVector &request, ByteVector *a)
+    {
+        const int rc = s.tryAsk(request, a);
+        if (rc != ExitOk && rc != ExitRefused)
+            fail(rc, s.lastMessage);
+        return rc == ExitOk;
+    }
+
+    void beaker(const BackupBeaker &b)
+    {
+        const QString what = "beaker " + b.code + ": ";
+        const std::string code = b.code.toStdString();
+        // The recipe it names gets a new code when the import made it.
+        uint32_t recipeCode = b.recipeCode;
+        const auto mapped = machineCode.find({b.recipeType, b.recipeCode});
+        if (mapped != machineCode.end()) {
+            recipeCode = mapped->second;
+        } else if (inBackup(b.recipeType, b.recipeCode)) {
+            ++refused;
+            out(what + "refused: its recipe was not restored");
+            return;
+        }
+        const auto found = machineBeakers.find(b.code);
+        if (found == machineBeakers.end()) {
+            if (o.dryRun) {
+                ++created;
+                out(what + "would be created");
+                return;
+            }
+            ByteVector a;
+            if (!askBeaker(Req(RemoteCmd::CreateBeaker)
+                               .text(code)
+                               .text(b.size.toStdString())
+                               .u32(b.deadline)
+                               .u32(recipeCode)
+                               .byte(b.recipeType)
+                               .text(o.user)
+                               .bytes,
+                           &a)) {
+                ++refused;
+                out(what + "refused: " + reason());
+                return;
+            }
+            ++created;
+            // A new beaker is full: what was used of it cannot be sent.
+            QString note;
+            if (askBeaker(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
+                AnswerReader r(a, 2);
+                const QJsonObject now = beakerRecord(r);
+                checkReader(r);
+                if (uint32_t(now["portionsLeft"].toDouble()) != b.portionsLeft) {
+                    note = QString("; portions left not reproduced (%1 in the backup, %2 on the machine)")
+                               .arg(b.portionsLeft)
+                               .arg(now["portionsLeft"].toInt());
+                    ++partial;
+                }
+            }
+            out(what + "created" + note);
+            return;
+        }
+        ByteVector a;
+        if (!askBeaker(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
+            ++refused;
+            out(what + "refused: it cannot be read: " + reason());
+            return;
+        }
+        AnswerReader r(a, 2);
+        const QJsonObject now = beakerRecord(r);
+        checkReader(r);
+        const bool same = uint32_t(now["deadline"].toDouble()) == b.deadline
+                          && uint32_t(now["recipeCode"].toDouble()) == recipeCode
+                          && now["recipeType"].toInt() == b.recipeType;
+        if (same || !o.update) {
+            ++skipped;
+            out(what + (same ? "skipped: as in the backup" : "skipped: the machine has it (--update replaces it)"));
+            return;
+        }
+        if (o.dryRun) {
+            ++updated;
+            out(what + "would be updated");
+            return;
+        }
+        if (!askBeaker(Req(RemoteCmd::UpdateBeaker)
+                           .text(code)
+                           .text(utf8(now["size"].toString()))
+                           .u32(b.deadline)
+                           .u32(recipeCode)
+                           .byte(b.recipeType)
+                           .u32(found->second)
+                           .text(o.user)
+                           .bytes,
+                       &a)) {
+            ++refused;
+            out(what + "refused: " + reason());
+            return;
+        }
+        ++updated;
+        out(what + "updated");
+    }
+};
+
+int cmdImport(Session &s, const Options &o)
+{
+    need(o, 2, "import DIR [--update] [--dry-run]");
+    // The whole backup is checked before the machine is asked anything.
+    Backup backup;
+    QStringList problems;
+    const BackupResult result = readBackup(o.args[1], &backup, &problems);
+    if (result != BackupResult::Ok) {
+        for (const QString &p : problems)
+            warn(p);
+        fail(result == BackupResult::Unreadable ? ExitLocal : ExitUsage,
+             o.args[1] + ": not an export that can be imported; nothing was changed");
+    }
+    return Import(s, o, backup).run();
+}
+
 Options parseOptions(int argc, char **argv)
 {
     Options o;
@@ -857,6 +1316,10 @@ Options parseOptions(int argc, char **argv)
             o.minStock = int(parseNumber(value(), "--min-stock", 255));
         } else if (a == "--reference-glass") {
             o.referenceGlass = int(parseNumber(value(), "--reference-glass", 255));
+        } else if (a == "--update") {
+            o.update = true;
+        } else if (a == "--dry-run") {
+            o.dryRun = true;
         } else if (a.startsWith("-") && a.size() > 1 && !a.at(1).isDigit() && a != "--") {
             usage("unknown option " + a);
         } else {
@@ -901,6 +1364,7 @@ int run(int argc, char **argv)
         {"ingredient", cmdIngredient},
         {"beaker", cmdBeaker},
         {"export", cmdExport},
+        {"import", cmdImport},
         {"start", cmdStart},
     };
     auto c = commands.find(command);
