@@ -11,11 +11,11 @@
 # Exit 0 passed, 1 failed, 77 skipped (no armhf build or no qemu).
 # FROSTPANEL_SMOKE_KEEP=1 keeps the sandbox root and its log.
 set -uo pipefail
+# Folders given are taken from where the script is called.
+ARMHF="$(realpath -m "${1:-$(dirname "$0")/../build-armhf}")"
+HOST="${2:+$(realpath -m "$2")}"
 cd "$(dirname "$0")/.."
 SRC="$PWD"
-
-ARMHF="${1:-build-armhf}"
-HOST="${2:-}"
 LAUNCH_LIMIT="${FROSTPANEL_SMOKE_LIMIT:-180}" # s to the home screen (emulated, on a busy machine)
 STOP_LIMIT=5                                   # s from SIGTERM to the end
 
@@ -42,7 +42,7 @@ if [ -z "$HOST" ]; then
 fi
 if [ -z "$HOST" ]; then
     HOST=build
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+    tools/deps.sh && cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
         cmake --build build -j "$(nproc)" --target "${host_tools[@]}" >/dev/null || fail "cannot build the host tools"
 fi
 has_host_tools "$HOST" || fail "the host tools are missing in $HOST"
