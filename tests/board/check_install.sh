@@ -42,6 +42,15 @@ for line in 'Environment=QT_QPA_PLATFORM=linuxfb' 'Environment=QT_QPA_GENERIC_PL
     grep -q "^$line" "$UNIT" || fail "the unit lacks $line"
 done
 
+# systemd's own reading of the unit, where it is installed (the programs'
+# paths moved into the DESTDIR so that it finds them).
+if command -v systemd-analyze >/dev/null; then
+    mkdir -p "$WORK/unit"
+    sed "s|^\(ExecStart[A-Za-z]*=-\{0,1\}\)|\1$DEST|" "$UNIT" >"$WORK/unit/frostpanel.service"
+    systemd-analyze verify "$WORK/unit/frostpanel.service" >"$WORK/verify" 2>&1 && [ ! -s "$WORK/verify" ] ||
+        { cat "$WORK/verify"; fail "systemd-analyze finds fault with the unit"; }
+fi
+
 SHARE="$DEST/usr/share/frostpanel"
 seed() { FROSTPANEL_ROOT="$1" FROSTPANEL_SHARE="$SHARE" sh "$DEST/usr/libexec/frostpanel/frostpanel-seed"; }
 # Every file under a root with its checksum and modification time.
