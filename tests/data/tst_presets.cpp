@@ -383,6 +383,45 @@ private slots:
         }
     }
 
+    // The CSV files a new machine gets from the package (resources/presets)
+    // hold the compiled-in presets and speed table: installing them changes
+    // no program (cutting and whipping read from a file keep emulsion mode 0,
+    // their start screen sets 127) and forbids no combination.
+    void shippedPresetFilesHoldTheDefaults()
+    {
+        const QString shipped = qEnvironmentVariable("FROSTPANEL_SOURCE_DIR") + "/resources/presets/";
+        QVERIFY2(QFile::exists(shipped + "milling.csv"), "FROSTPANEL_SOURCE_DIR does not lead to the presets");
+        for (const char *f : {"milling.csv", "cutting.csv", "whipping.csv", "rpmspeed.csv"}) {
+            QFile in(shipped + f);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            QVERIFY(root->writeFile(QStringLiteral("/home/root/") + f, in.readAll()));
+        }
+        initMillingDefaultSettings();
+        initCuttingDefaultSettings();
+        initWhippingDefaultSettings();
+        for (const auto &p : PRESETS) {
+            WorkSettings *preset = *p.preset;
+            QCOMPARE(preset->filename, QString::fromLatin1(p.name));
+            if (!QByteArray(p.name).startsWith("milling")) {
+                QCOMPARE(int(preset->getEmulsionWorkingMode()), 0);
+                preset->setEmulsionWorkingMode(127);
+            }
+            QCOMPARE(saved(preset), hexBytes(p.bytes));
+        }
+        QVERIFY(frostizing_not_allow_setting.isEmpty());
+        QVERIFY(cutting_not_allow_setting.isEmpty());
+        QVERIFY(whipping_not_allow_setting.isEmpty());
+
+        int before[RPM_SPEED_TABLE_SIZE];
+        std::copy(std::begin(rpmSpeedTable), std::end(rpmSpeedTable), before);
+        std::fill(std::begin(rpmSpeedTable), std::end(rpmSpeedTable), -1);
+        QVERIFY(loadRpmSpeedTable());
+        QCOMPARE(cutspeed_max, 8);
+        const int defaults[] = {0, 200, 500, 1000, 1500, 2000, 2500, 3000, 3500};
+        QVERIFY(std::equal(std::begin(defaults), std::end(defaults), rpmSpeedTable));
+        std::copy(before, before + RPM_SPEED_TABLE_SIZE, rpmSpeedTable);
+    }
+
     // The speed file: values in any lines, blanks around them, at most the
     // table's size; none leaves the table untouched. The unit of the extra
     // settings: the first line exactly.
