@@ -1402,7 +1402,7 @@ OF THE WI-FI NETWORK: </translation>
     </message>
     <message>
         <source>AUTENTICATION TYPE: </source>
-        <translation>AUTHENTICATION TYPE: </translation>
+        <translation>AUTENTICATION TYPE: </translation>
     </message>
     <message>
         <source>NESSUNA</source>
