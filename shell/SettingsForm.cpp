@@ -93,6 +93,9 @@ SettingsForm::SettingsForm(QWidget *parent) : QWidget(parent, Qt::Window | Qt::F
     ui->setupUi(this);
     setFixedSize(480, 272);
     addTiles();
+    // A touch screen: no key keeps a focus frame after it was touched.
+    for (QAbstractButton *key : findChildren<QAbstractButton *>())
+        key->setFocusPolicy(Qt::NoFocus);
     retranslateTiles();
     applyThemeColor(this);
     applyFonts();

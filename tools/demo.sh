@@ -32,6 +32,20 @@ cp resources/pictures/demo/logo.png "$ROOT/home/root/logo.png"
 ls "$ROOT"/mnt/usb-memory/fw-*update.hex >/dev/null 2>&1 ||
     build/frostpanel-fwhex "$ROOT/mnt/usb-memory/fw-2.01.00-update.hex" 400 >/dev/null
 
+# The access mode the stick carries (FROSTPANEL_DEMO_ACCESS: service, the
+# default, shows every settings page; advanced; operator): the mode file with
+# its code, as a technician brings it on the stick.
+ACCESS="${FROSTPANEL_DEMO_ACCESS:-service}"
+rm -f "$ROOT/mnt/usb-memory/service" "$ROOT/mnt/usb-memory/advancedUser"
+case "$ACCESS" in
+service) code_name=kServiceCode file=service ;;
+advanced) code_name=kAdvancedUserCode file=advancedUser ;;
+*) code_name= ;;
+esac
+if [ -n "$code_name" ]; then
+    sed -n "s/^const char \*const $code_name = \"\(.*\)\";/\1/p" shell/StartUp.cpp >"$ROOT/mnt/usb-memory/$file"
+fi
+
 # Stand-ins for the wireless tools: the demo machine counts as joined to a
 # network, so the remote service is reachable on localhost.
 export PATH="$PWD/tools/demo-bin:$PATH"
