@@ -84,22 +84,16 @@ int MachineInfo::pageCount() const
 
 void MachineInfo::applyFonts()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->page_title->setFont(font(13, true));
+    ui->page_title->setFont(transLanguage.fontAt(13, true));
     for (QLabel *l : names)
-        l->setFont(font(12, false));
+        l->setFont(transLanguage.fontAt(12, false));
     for (QLabel *l : values)
-        l->setFont(font(13, true));
+        l->setFont(transLanguage.fontAt(13, true));
     for (QWidget *w : {static_cast<QWidget *>(ui->back), static_cast<QWidget *>(ui->export_data),
                        static_cast<QWidget *>(ui->page_number)})
-        w->setFont(font(13, false));
-    ui->up->setFont(font(16, false));
-    ui->down->setFont(font(16, false));
+        w->setFont(transLanguage.fontAt(13, false));
+    ui->up->setFont(transLanguage.fontAt(16, false));
+    ui->down->setFont(transLanguage.fontAt(16, false));
     fitTextToLabel(ui->page_title, 13, 9);
 }
 

@@ -142,23 +142,17 @@ int ServiceCounters::pageCount() const
 
 void ServiceCounters::applyFonts()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->page_title->setFont(font(13, true));
+    ui->page_title->setFont(transLanguage.fontAt(13, true));
     for (QLabel *l : names)
-        l->setFont(font(12, false));
+        l->setFont(transLanguage.fontAt(12, false));
     for (QLabel *l : values)
-        l->setFont(font(13, true));
+        l->setFont(transLanguage.fontAt(13, true));
     for (QPushButton *b : resetKeys)
-        b->setFont(font(12, false));
-    ui->back->setFont(font(13, false));
-    ui->page_number->setFont(font(13, false));
-    ui->up->setFont(font(16, false));
-    ui->down->setFont(font(16, false));
+        b->setFont(transLanguage.fontAt(12, false));
+    ui->back->setFont(transLanguage.fontAt(13, false));
+    ui->page_number->setFont(transLanguage.fontAt(13, false));
+    ui->up->setFont(transLanguage.fontAt(16, false));
+    ui->down->setFont(transLanguage.fontAt(16, false));
 }
 
 void ServiceCounters::changeEvent(QEvent *event)

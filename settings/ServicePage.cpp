@@ -77,22 +77,16 @@ ServicePage::~ServicePage()
 
 void ServicePage::applyFonts()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->page_title->setFont(font(13, true));
+    ui->page_title->setFont(transLanguage.fontAt(13, true));
     for (QLabel *l : names)
-        l->setFont(font(12, false));
+        l->setFont(transLanguage.fontAt(12, false));
     for (QLabel *l : values)
-        l->setFont(font(13, true));
-    names.last()->setFont(font(13, true));
-    values.last()->setFont(font(16, true));
+        l->setFont(transLanguage.fontAt(13, true));
+    names.last()->setFont(transLanguage.fontAt(13, true));
+    values.last()->setFont(transLanguage.fontAt(16, true));
     for (QWidget *w : {static_cast<QWidget *>(ui->back), static_cast<QWidget *>(ui->sensors),
                        static_cast<QWidget *>(ui->export_data)})
-        w->setFont(font(13, false));
+        w->setFont(transLanguage.fontAt(13, false));
 }
 
 void ServicePage::retranslateNames()

@@ -49,22 +49,16 @@ SettingsForm_P2::~SettingsForm_P2()
 
 void SettingsForm_P2::applyFonts()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->page_title->setFont(font(13, true));
+    ui->page_title->setFont(transLanguage.fontAt(13, true));
     for (QLabel *l : {ui->board_label, ui->software_label, ui->file_label}) {
-        l->setFont(font(13, false));
+        l->setFont(transLanguage.fontAt(13, false));
         fitTextToLabel(l, 13, 9);
     }
     for (QLabel *l : {ui->board_version, ui->software_version})
-        l->setFont(font(16, true));
-    ui->file_name->setFont(font(13, true));
-    ui->back->setFont(font(13, false));
-    ui->update->setFont(font(13, true));
+        l->setFont(transLanguage.fontAt(16, true));
+    ui->file_name->setFont(transLanguage.fontAt(13, true));
+    ui->back->setFont(transLanguage.fontAt(13, false));
+    ui->update->setFont(transLanguage.fontAt(13, true));
 }
 
 void SettingsForm_P2::changeEvent(QEvent *event)

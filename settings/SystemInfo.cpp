@@ -125,24 +125,18 @@ QList<SystemInfo::InterfaceAddress> SystemInfo::systemAddresses()
 
 void SystemInfo::applyFonts()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->title->setFont(font(16, true));
+    ui->title->setFont(transLanguage.fontAt(16, true));
     for (QLabel *caption : {ui->software_label, ui->firmware_label, ui->serial_label, ui->mains_label,
                             ui->wifi_label, ui->address_label}) {
-        caption->setFont(font(12, false));
+        caption->setFont(transLanguage.fontAt(12, false));
         fitTextToLabel(caption, 12, 8);
     }
     for (QLabel *value : {ui->software_value, ui->firmware_value, ui->serial_value, ui->mains_value,
                           ui->wifi_value, ui->address_value}) {
-        value->setFont(font(13, true));
+        value->setFont(transLanguage.fontAt(13, true));
         value->setProperty(kShownProperty, QVariant()); // shown again in the new font
     }
-    ui->back->setFont(font(13, false));
+    ui->back->setFont(transLanguage.fontAt(13, false));
 }
 
 void SystemInfo::changeEvent(QEvent *event)

@@ -604,27 +604,21 @@ void WiFiManager::retranslate()
 
 void WiFiManager::changeFont()
 {
-    const auto font = [](int points, bool bold) {
-        QFont f(transLanguage.currentFont());
-        f.setPointSize(points);
-        f.setBold(bold);
-        return f;
-    };
-    ui->label->setFont(font(13, true));
+    ui->label->setFont(transLanguage.fontAt(13, true));
     for (QLabel *row : {ui->step_1, ui->step_2, ui->step_3, ui->step_4})
-        row->setFont(font(13, true));
+        row->setFont(transLanguage.fontAt(13, true));
     for (QLabel *q : {ui->quality_1, ui->quality_2, ui->quality_3, ui->quality_4})
-        q->setFont(font(10, false));
+        q->setFont(transLanguage.fontAt(10, false));
     for (QPushButton *b : {ui->pushButton_4, ui->pushButton_8, ui->settingvaluehide_2, ui->settingvaluehide,
                            ui->pushButton_5, ui->pushButton_9})
-        fitKeyText(b, font(12, true), 12);
+        fitKeyText(b, transLanguage.fontAt(12, true), 12);
     for (QPushButton *b : {ui->pushButton_2, ui->pushButton_3})
-        b->setFont(font(16, false));
-    ui->label_2->setFont(font(13, true));
-    ui->label_3->setFont(font(13, false));
-    ui->wifikey->setFont(font(16, false));
-    ui->label_4->setFont(font(14, true));
-    ui->label_5->setFont(font(12, false));
+        b->setFont(transLanguage.fontAt(16, false));
+    ui->label_2->setFont(transLanguage.fontAt(13, true));
+    ui->label_3->setFont(transLanguage.fontAt(13, false));
+    ui->wifikey->setFont(transLanguage.fontAt(16, false));
+    ui->label_4->setFont(transLanguage.fontAt(14, true));
+    ui->label_5->setFont(transLanguage.fontAt(12, false));
     fitTextToLabel(ui->label_2, 13, 9);
     fitTextToLabel(ui->label_4, 14, 9);
 }

@@ -8,6 +8,7 @@
 // switching; installing or removing its translation makes Qt send a
 // LanguageChange event to every open screen, whose changeEvent retranslates.
 
+#include <QFont>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -51,6 +52,14 @@ public:
     QString displayName(const QString &fileName) const;
 
     QString currentFont() const { return fontToApp; }
+    // The current language's font at a size and weight, as the pages set it.
+    QFont fontAt(int points, bool bold) const
+    {
+        QFont f(fontToApp);
+        f.setPointSize(points);
+        f.setBold(bold);
+        return f;
+    }
     QString loadedLanguage() const { return loaded; }
     bool lastLoadSucceeded() const { return res; }
     const QList<InfoLang> &languages() const { return Lingue; }
