@@ -151,27 +151,6 @@ private slots:
         link->start();
         QTRY_COMPARE(qulonglong(LinkStatistics::snapshot().portReopens) - before[5], 2ULL);
     }
-
-    void failedShare_data()
-    {
-        QTest::addColumn<Counts>("given"); // exchanges, no answer, corrupt, refused
-        QTest::addColumn<double>("share");
-        QTest::newRow("nothing yet") << Counts{0, 0, 0, 0} << 0.0;
-        QTest::newRow("all fine") << Counts{40, 0, 0, 0} << 0.0;
-        QTest::newRow("every kind of failure") << Counts{8, 1, 1, 1} << 37.5;
-        QTest::newRow("all failed") << Counts{3, 3, 0, 0} << 100.0;
-    }
-    void failedShare()
-    {
-        QFETCH(Counts, given);
-        QFETCH(double, share);
-        LinkStatistics::Snapshot s;
-        s.exchanges = given[0];
-        s.noAnswer = given[1];
-        s.corrupt = given[2];
-        s.refused = given[3];
-        QCOMPARE(s.failedShare(), share);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLinkStatistics)

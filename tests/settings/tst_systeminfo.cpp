@@ -120,7 +120,6 @@ private slots:
         QTest::addColumn<QString>("hz");
         QTest::addColumn<QString>("expected");
         QTest::newRow("board's voltage, settings' frequency") << "230V 50Hz" << "0" << "50" << "230 V  50 Hz";
-        QTest::newRow("110 V board") << "110V60Hz" << "0" << "60" << "110 V  60 Hz";
         QTest::newRow("board not heard yet, option 0") << "" << "0" << "50" << "50 Hz";
         QTest::newRow("board's label unknown, settings' volts") << "xxxV50Hz" << "230" << "50" << "230 V  50 Hz";
         QTest::newRow("no frequency in the settings") << "230V 60Hz" << "0" << "" << "230 V  60 Hz";

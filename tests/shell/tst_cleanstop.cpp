@@ -238,11 +238,8 @@ private slots:
 
     void stopDuringRecipeSaves() { stopDuringImport("recipe milling", 8); }
 
-    void stopDuringBeakerSaves()
-    {
-        // The recipes are there from the last run; the beakers follow them.
-        stopDuringImport("beaker", 5);
-    }
+    // The recipes are there from the last run; the beakers follow them.
+    void stopDuringBeakerSaves() { stopDuringImport("beaker", 5); }
 
     void stopWithTheBoardSilent()
     {
