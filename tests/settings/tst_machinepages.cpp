@@ -235,7 +235,6 @@ private slots:
         QTest::addColumn<bool>("confirm");
         QTest::newRow("blade motor, no") << 0 << false;
         QTest::newRow("blade motor, yes") << 0 << true;
-        QTest::newRow("pressure pump, yes") << 5 << true;
         QTest::newRow("big whipping glasses, yes") << 11 << true;
         QTest::newRow("service countdown, yes") << 16 << true;
     }
