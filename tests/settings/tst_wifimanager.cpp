@@ -323,22 +323,21 @@ private slots:
 
     void failuresRestoreThePreviousNetwork_data()
     {
-        QTest::addColumn<QByteArray>("variable"); // set after the scan
-        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("variable"); // set after the scan
+        QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
-        QTest::newRow("only ESSID:off/any") << QByteArray("FROSTPANEL_WIFI_ASSOC") << QByteArray("off") << kNotJoined;
-        QTest::newRow("wrong password") << QByteArray("FROSTPANEL_WIFI_PASSWORD") << QByteArray("other") << kNotJoined;
-        QTest::newRow("joined elsewhere") << QByteArray("FROSTPANEL_WIFI_ASSOC") << QByteArray("essid:Guest2")
-                                          << kNotJoined;
-        QTest::newRow("check prints nothing") << QByteArray("FROSTPANEL_WIFI_ASSOC") << QByteArray("none") << kFailed;
-        QTest::newRow("no interface") << QByteArray("FROSTPANEL_WIFI_NO_WLAN0") << QByteArray("1")
+        QTest::newRow("only ESSID:off/any") << "FROSTPANEL_WIFI_ASSOC" << "off" << kNotJoined;
+        QTest::newRow("wrong password") << "FROSTPANEL_WIFI_PASSWORD" << "other" << kNotJoined;
+        QTest::newRow("joined elsewhere") << "FROSTPANEL_WIFI_ASSOC" << "essid:Guest2" << kNotJoined;
+        QTest::newRow("check prints nothing") << "FROSTPANEL_WIFI_ASSOC" << "none" << kFailed;
+        QTest::newRow("no interface") << "FROSTPANEL_WIFI_NO_WLAN0" << "1"
                                       << "Verificare la presenza dell'adattatore WiFi";
-        QTest::newRow("ifup missing") << QByteArray("PATH") << QByteArray() << kFailed;
+        QTest::newRow("ifup missing") << "PATH" << "" << kFailed;
     }
     void failuresRestoreThePreviousNetwork()
     {
-        QFETCH(QByteArray, variable);
-        QFETCH(QByteArray, value);
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
         QFETCH(QString, message);
         qputenv("FROSTPANEL_WIFI_SCAN", "Guest|wpa2|-60 dBm;Home|wpa2|-50 dBm");
         storeNetwork("Home", 2, "home-passphrase");
@@ -357,7 +356,7 @@ private slots:
                                 root->path("/bin/standin.sh")));
             qputenv("PATH", root->path("/bin").toLocal8Bit() + ":/usr/bin:/bin");
         } else {
-            qputenv(variable.constData(), value);
+            qputenv(variable.toUtf8().constData(), value.toUtf8());
         }
         const bool ended = connectAndWait(*w);
         qputenv("PATH", qgetenv("FROSTPANEL_SOURCE_DIR") + "/tools/demo-bin:" + savedPath);
