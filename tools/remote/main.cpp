@@ -903,6 +903,16 @@ private:
     // recipe that is not here was refused.
     std::map<std::pair<uint8_t, uint32_t>, uint32_t> machineCode;
 
+    // The machine's answer to a request: false when it refused (reason()
+    // tells why); any other failure ends the import.
+    bool accepted(const ByteVector &request, ByteVector *a)
+    {
+        const int rc = s.tryAsk(request, a);
+        if (rc != ExitOk && rc != ExitRefused)
+            fail(rc, s.lastMessage);
+        return rc == ExitOk;
+    }
+
     // Why the last request was refused, for a line of the report.
     QString reason() const
     {
@@ -991,12 +1001,7 @@ private:
         if (m.ingredients == wanted)
             return QString();
         ByteVector a;
-        auto asked = [&](const ByteVector &request) {
-            const int rc = s.tryAsk(request, &a);
-            if (rc != ExitOk && rc != ExitRefused)
-                fail(rc, s.lastMessage);
-            return rc == ExitOk;
-        };
+        auto asked = [&](const ByteVector &request) { return accepted(request, &a); };
         if (!m.ingredients.isEmpty()
             && !asked(Req(RemoteCmd::DeleteAllIngredients).u32(m.code).byte(type).u32(m.updated).text(o.user).bytes))
             return reason();
@@ -1086,20 +1091,17 @@ private:
             return;
         }
         ByteVector a;
-        const int rc = s.tryAsk(Req(RemoteCmd::UpdateRecipe)
-                                    .u32(m.code)
-                                    .text(utf8(r.name))
-                                    .byte(r.type)
-                                    .u32(source)
-                                    .u32(r.minStock)
-                                    .byte(r.referenceGlass)
-                                    .u32(m.updated)
-                                    .text(o.user)
-                                    .bytes,
-                                &a);
-        if (rc != ExitOk && rc != ExitRefused)
-            fail(rc, s.lastMessage);
-        if (rc == ExitRefused) {
+        if (!accepted(Req(RemoteCmd::UpdateRecipe)
+                      .u32(m.code)
+                      .text(utf8(r.name))
+                      .byte(r.type)
+                      .u32(source)
+                      .u32(r.minStock)
+                      .byte(r.referenceGlass)
+                      .u32(m.updated)
+                      .text(o.user)
+                      .bytes,
+                      &a)) {
             ++refused;
             out(what + QString("refused (recipe %1): %2").arg(m.code).arg(reason()));
             return;
@@ -1127,18 +1129,15 @@ private:
             return;
         }
         ByteVector a;
-        const int rc = s.tryAsk(Req(RemoteCmd::CreateRecipe)
-                                    .text(utf8(r.name))
-                                    .byte(r.type)
-                                    .u32(from.code)
-                                    .u32(r.minStock)
-                                    .byte(r.referenceGlass)
-                                    .text(o.user)
-                                    .bytes,
-                                &a);
-        if (rc != ExitOk && rc != ExitRefused)
-            fail(rc, s.lastMessage);
-        if (rc == ExitRefused) {
+        if (!accepted(Req(RemoteCmd::CreateRecipe)
+                      .text(utf8(r.name))
+                      .byte(r.type)
+                      .u32(from.code)
+                      .u32(r.minStock)
+                      .byte(r.referenceGlass)
+                      .text(o.user)
+                      .bytes,
+                      &a)) {
             ++refused;
             out(what + "refused: " + reason());
             return;
@@ -1162,14 +1161,6 @@ private:
                            [&](const BackupRecipe &r) { return r.type == type && r.code == code; });
     }
 
-    // The machine's answer to a beaker request; a refusal gives false.
-    bool askBeaker(const ByteVector &request, ByteVector *a)
-    {
-        const int rc = s.tryAsk(request, a);
-        if (rc != ExitOk && rc != ExitRefused)
-            fail(rc, s.lastMessage);
-        return rc == ExitOk;
-    }
 
     void beaker(const BackupBeaker &b)
     {
@@ -1193,7 +1184,7 @@ private:
                 return;
             }
             ByteVector a;
-            if (!askBeaker(Req(RemoteCmd::CreateBeaker)
+            if (!accepted(Req(RemoteCmd::CreateBeaker)
                                .text(code)
                                .text(b.size.toStdString())
                                .u32(b.deadline)
@@ -1209,7 +1200,7 @@ private:
             ++created;
             // A new beaker is full: what was used of it cannot be sent.
             QString note;
-            if (askBeaker(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
+            if (accepted(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
                 AnswerReader r(a, 2);
                 const QJsonObject now = beakerRecord(r);
                 checkReader(r);
@@ -1224,7 +1215,7 @@ private:
             return;
         }
         ByteVector a;
-        if (!askBeaker(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
+        if (!accepted(Req(RemoteCmd::ReadBeaker).text(code).bytes, &a)) {
             ++refused;
             out(what + "refused: it cannot be read: " + reason());
             return;
@@ -1245,7 +1236,7 @@ private:
             out(what + "would be updated");
             return;
         }
-        if (!askBeaker(Req(RemoteCmd::UpdateBeaker)
+        if (!accepted(Req(RemoteCmd::UpdateBeaker)
                            .text(code)
                            .text(utf8(now["size"].toString()))
                            .u32(b.deadline)
